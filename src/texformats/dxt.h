@@ -15,3 +15,8 @@ std::size_t DxtDataSize(int width, int height, int format);
 
 /// Decodes width x height pixels; none when available < DxtDataSize or no memory.
 std::optional<Image> DecodeDxt(const uint8_t* data, std::size_t available, int width, int height, int format);
+
+/// Appends the blocks of the whole image in format kDxt1, kDxt5 or kBc5 to out and returns the
+/// number of bytes appended (DxtDataSize of the image). Edge pixels are repeated into partial
+/// blocks. Throws nothing; returns 0 when out cannot grow.
+std::size_t EncodeDxtImage(ByteBuffer& out, const Image& image, int format);

@@ -1,0 +1,4 @@
+#include "app/preview.h"
+
+void RefreshPreview(AppState&) {}
+void ShowTemporaryPreview(AppState&, const Image*) {}
