@@ -1,0 +1,169 @@
+#include "tools/resize.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <climits>
+#include <cmath>
+#include <cstring>
+
+int64_t FloorPowerOfTwo(int64_t n) {
+    int64_t r = 1;
+    while (n >= 2 * r) r *= 2;
+    return r;
+}
+
+int64_t NearestPowerOfTwo(int64_t n) {
+    const int64_t below = FloorPowerOfTwo(n);
+    return 2 * below - n < n - below ? 2 * below : below;
+}
+
+ImageSize FitSs1Size(int width, int height, int limit) {
+    const double scale =
+        (width > limit || height > limit) ? double(limit) / double(std::max(width, height)) : 1.0;
+    auto fitSide = [&](int side) {
+        const int64_t scaled = int64_t(double(side) * scale + 0.5);
+        return int(std::clamp<int64_t>(NearestPowerOfTwo(scaled), 1, std::max(limit, 1)));
+    };
+    return {fitSide(width), fitSide(height)};
+}
+
+namespace {
+
+// The box filter divides colour sums (at most 4 x 255 x 255 < 2^18) by alpha sums (1..1020).
+// A multiplication by m = ceil(2^32 / d) and a shift gives the exact truncated quotient for
+// these ranges (the rounding error n x d stays below 2^32), and is several times faster than
+// a division in the inner loop.
+constexpr int kMaxAlphaSum = 4 * 255;
+constexpr std::array<uint64_t, kMaxAlphaSum + 1> MakeReciprocals() {
+    std::array<uint64_t, kMaxAlphaSum + 1> table{};
+    for (uint64_t d = 1; d <= kMaxAlphaSum; ++d) table[d] = ((uint64_t(1) << 32) + d - 1) / d;
+    return table;
+}
+constexpr std::array<uint64_t, kMaxAlphaSum + 1> kReciprocals = MakeReciprocals();
+
+inline uint8_t DivideByAlphaSum(uint32_t sum, uint32_t alphaSum) {
+    return uint8_t((sum * kReciprocals[alphaSum]) >> 32);
+}
+
+// One output pixel from its box of kCount source pixels (duplicates count when a side of
+// length 1 is halved and the index is limited to the last column or row).
+template <int kCount>
+inline void AverageBox(const uint8_t* const (&box)[kCount], uint8_t* out) {
+    uint32_t alphaSum = 0;
+    for (const uint8_t* p : box) alphaSum += p[3];
+    if (alphaSum == 255u * kCount) {
+        // Opaque box: the weights cancel and the average is a plain mean.
+        constexpr int kShift = kCount == 4 ? 2 : kCount == 2 ? 1 : 0;
+        for (int c = 0; c < 3; ++c) {
+            uint32_t sum = 0;
+            for (const uint8_t* p : box) sum += p[c];
+            out[c] = uint8_t(sum >> kShift);
+        }
+        out[3] = 255;
+    } else if (alphaSum == 0) {
+        std::memcpy(out, box[0], 3);
+        out[3] = 0;
+    } else {
+        for (int c = 0; c < 3; ++c) {
+            uint32_t sum = 0;
+            for (const uint8_t* p : box) sum += uint32_t(p[c]) * p[3];
+            out[c] = DivideByAlphaSum(sum, alphaSum);
+        }
+        out[3] = uint8_t(alphaSum / kCount);
+    }
+}
+
+template <int kHalveX, int kHalveY>
+void HalveInto(const Image& src, Image& dst) {
+    // A side of length 1 that is "halved" stays 1; its second box column or row is the same
+    // pixel again (the index is limited to the last one).
+    const std::size_t secondColumn = (kHalveX && src.width >= 2) ? 4 : 0;
+    for (int y = 0; y < dst.height; ++y) {
+        const int sourceY = y * (1 + kHalveY);
+        const uint8_t* top = src.row(sourceY);
+        const uint8_t* bottom = src.row(std::min(sourceY + kHalveY, src.height - 1));
+        uint8_t* out = dst.row(y);
+        for (int x = 0; x < dst.width; ++x, out += 4) {
+            const std::size_t offset = std::size_t(x) * (1 + kHalveX) * 4;
+            if constexpr (kHalveX && kHalveY) {
+                const uint8_t* const box[4] = {top + offset, top + offset + secondColumn,
+                                               bottom + offset, bottom + offset + secondColumn};
+                AverageBox(box, out);
+            } else if constexpr (kHalveX) {
+                const uint8_t* const box[2] = {top + offset, top + offset + secondColumn};
+                AverageBox(box, out);
+            } else if constexpr (kHalveY) {
+                const uint8_t* const box[2] = {top + offset, bottom + offset};
+                AverageBox(box, out);
+            } else {
+                const uint8_t* const box[1] = {top + offset};
+                AverageBox(box, out);
+            }
+        }
+    }
+}
+
+}  // namespace
+
+std::optional<Image> HalveImage(const Image& image, bool halveWidth, bool halveHeight) {
+    const int width = std::max(1, halveWidth ? image.width / 2 : image.width);
+    const int height = std::max(1, halveHeight ? image.height / 2 : image.height);
+    auto out = CreateImageUninitialized(width, height, 32);
+    if (!out) return std::nullopt;
+    if (halveWidth && halveHeight) HalveInto<1, 1>(image, *out);
+    else if (halveWidth) HalveInto<1, 0>(image, *out);
+    else if (halveHeight) HalveInto<0, 1>(image, *out);
+    else HalveInto<0, 0>(image, *out);
+    return out;
+}
+
+std::optional<Image> ResampleImage(const Image& image, int width, int height) {
+    // Without this check a target side of 0 would be "halved towards" forever.
+    if (!IsValidImageSize(width, height)) return std::nullopt;
+    // The halvings read the source directly; only their results are owned here.
+    const Image* current = &image;
+    std::optional<Image> owned;
+    for (;;) {
+        const bool halveX = int64_t(current->width) >= 2 * int64_t(width);
+        const bool halveY = int64_t(current->height) >= 2 * int64_t(height);
+        if (!halveX && !halveY) {
+            if (current->width != width || current->height != height)
+                return ResizeBilinear(*current, width, height);
+            return owned ? std::move(owned) : CopyImage(image);
+        }
+        auto next = HalveImage(*current, halveX, halveY);
+        if (!next) return std::nullopt;
+        owned = std::move(next);
+        current = &*owned;
+    }
+}
+
+int64_t SizeTextValue(const std::string& text) {
+    std::size_t i = 0, end = text.size();
+    while (i < end && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+    while (end > i && std::isspace(static_cast<unsigned char>(text[end - 1]))) --end;
+    bool negative = false;
+    if (i < end && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    if (i == end) return 0;
+    int64_t value = 0;
+    for (; i < end; ++i) {
+        if (!std::isdigit(static_cast<unsigned char>(text[i]))) return 0;
+        value = std::min<int64_t>(value * 10 + (text[i] - '0'), INT_MAX);
+    }
+    return negative ? -value : value;
+}
+
+std::optional<std::string> AspectLinkedText(const std::string& typedText, int typedOriginal,
+                                            int otherOriginal) {
+    const int64_t typed = SizeTextValue(typedText);
+    if (typed < 1 || typedOriginal < 1) return std::nullopt;
+    const double other = std::floor(double(typed) * otherOriginal / typedOriginal + 0.5);
+    return std::to_string(int64_t(other));
+}
+
+std::optional<ImageSize> ValidateResizeTexts(const std::string& widthText, const std::string& heightText) {
+    const int64_t width = SizeTextValue(widthText), height = SizeTextValue(heightText);
+    if (width < 1 || height < 1 || width > kMaxResizeSide || height > kMaxResizeSide) return std::nullopt;
+    return ImageSize{int(width), int(height)};
+}
