@@ -1,0 +1,3 @@
+#include "app/histogram_hook.h"
+
+void RefreshHistogram(AppState&) {}

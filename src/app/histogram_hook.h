@@ -1,0 +1,5 @@
+#pragma once
+
+struct AppState;
+
+void RefreshHistogram(AppState& app);
