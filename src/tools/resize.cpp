@@ -7,6 +7,11 @@
 #include <cmath>
 #include <cstring>
 
+#include "app/app_state.h"
+#include "app/histogram_hook.h"
+#include "app/history_commands.h"
+#include "app/preview.h"
+
 int64_t FloorPowerOfTwo(int64_t n) {
     int64_t r = 1;
     while (n >= 2 * r) r *= 2;
@@ -166,4 +171,47 @@ std::optional<ImageSize> ValidateResizeTexts(const std::string& widthText, const
     const int64_t width = SizeTextValue(widthText), height = SizeTextValue(heightText);
     if (width < 1 || height < 1 || width > kMaxResizeSide || height > kMaxResizeSide) return std::nullopt;
     return ImageSize{int(width), int(height)};
+}
+
+namespace {
+
+// The number of halvings from oldSize to newSize when both sides shrank by the same power of
+// two (the width exactly, the height by integer division); 0 otherwise.
+int MipLevelsDropped(int oldWidth, int oldHeight, int width, int height) {
+    if (width < 1 || height < 1 || oldWidth % width != 0) return 0;
+    const int ratio = oldWidth / width;
+    if ((ratio & (ratio - 1)) != 0 || ratio != oldHeight / height) return 0;
+    int levels = 0;
+    while ((1 << levels) < ratio) ++levels;
+    return levels;
+}
+
+}  // namespace
+
+bool ResizeDocument(AppState& app, int width, int height) {
+    Document& doc = app.doc;
+    if (!doc.image) return false;
+    const int oldWidth = doc.image->width, oldHeight = doc.image->height;
+    if (width == oldWidth && height == oldHeight) return true;
+    auto resized = ResampleImage(*doc.image, width, height);
+    if (!resized) {
+        if (app.ui) app.ui->Message(BoxKind::Error, kMainTitle, kResizeMemoryMessage);
+        return false;
+    }
+    doc.image = std::move(resized);
+    doc.info.width = width;
+    doc.info.height = height;
+    if (doc.info.kind == 1) doc.info.firstMip += MipLevelsDropped(oldWidth, oldHeight, width, height);
+
+    std::string hdrNote;
+    if (doc.info.isHdr) {
+        doc.info.isHdr = 0;
+        hdrNote = "HDR texture resized: the current exposure is now part of the image";
+    }
+    doc.info.note = "Resized from " + std::to_string(oldWidth) + " x " + std::to_string(oldHeight) + "   " + hdrNote;
+    SetStatusDescription(app, std::to_string(width) + " x " + std::to_string(height) + "  (resized)");
+    RefreshPreview(app);
+    RefreshHistogram(app);
+    PushHistory(app, "Resize");
+    return true;
 }

@@ -44,6 +44,19 @@ std::optional<Image> HalveImage(const Image& image, bool halveWidth, bool halveH
 /// changed.
 std::optional<Image> ResampleImage(const Image& image, int width, int height);
 
+// ---- the Resize command on the document -----------------------------------------------------
+
+inline constexpr const char* kResizeMemoryMessage = "Not enough memory to resize the image.";
+
+/// Resamples the working image to width x height and records the "Resize" step: info's width
+/// and height follow; a Serious Sam 1 texture reduced by an exact power of two r (on both sides)
+/// gets firstMip + log2(r) so that a re-saved texture keeps the size the engine expects; an HDR
+/// document stops being HDR (the exposure is now part of the image); note and status field 1
+/// tell what happened. Nothing happens without an image or when the size is unchanged; running
+/// out of memory shows kResizeMemoryMessage and leaves the document unchanged. True when the
+/// document has the requested size afterwards.
+bool ResizeDocument(AppState& app, int width, int height);
+
 // ---- the Resize window's rules (the GTK window in resize_window.h only shows them) ----------
 
 /// Largest side the Resize window accepts.

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "app/app_state.h"
+#include "app/history_commands.h"
+#include "app/recording_view.h"
+#include "platform/scripted_ui.h"
 #include "test_support.h"
 
 using testing_support::PatternImage;
@@ -206,4 +210,107 @@ TEST(ResizeTest, OkAcceptsSidesFromOneTo16384) {
         EXPECT_EQ(ValidateResizeTexts(c.width, c.height), c.size);
     }
     EXPECT_STREQ(kInvalidSizeMessage, "Invalid size");
+}
+
+namespace {
+
+// A document opened the way the open flow leaves it, with a fresh "Original" history.
+struct ResizeFixture {
+    RecordingView view;
+    ScriptedUi ui;
+    AppState app;
+
+    ResizeFixture(int width, int height, int kind, int firstMip) {
+        app.view = &view;
+        app.ui = &ui;
+        app.doc.image = PatternImage(width, height);
+        app.doc.path = "/textures/wall.tex";
+        app.doc.info.kind = kind;
+        app.doc.info.width = width;
+        app.doc.info.height = height;
+        app.doc.info.firstMip = firstMip;
+        app.doc.info.note = "as opened";
+        SetStatusDescription(app, "opened");
+        ResetHistory(app.history, *app.doc.image, CaptureHistoryEntry(app.doc, "Original"));
+    }
+};
+
+}  // namespace
+
+TEST(ResizeDocumentTest, FirstMipFollowsExactPowerOfTwoReductionsOfSs1Textures) {
+    struct Case {
+        int kind, width, height, newWidth, newHeight, firstMip;
+    } cases[] = {
+        {1, 512, 512, 128, 128, 2},
+        {1, 512, 512, 300, 300, 0},
+        {1, 512, 256, 256, 64, 0},    // width halved, height quartered: not one ratio
+        {1, 512, 513, 128, 128, 2},   // the height ratio is an integer division
+        {1, 512, 512, 96, 96, 0},     // 512 is no multiple of 96
+        {1, 256, 256, 512, 512, 0},   // enlargements never move it
+        {1, 1024, 1024, 1024, 512, 0},  // ratio 1 on the width
+        {0, 512, 512, 128, 128, 0},   // other images never change it
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.kind) + ": " + std::to_string(c.width) + " x " + std::to_string(c.height) +
+                     " -> " + std::to_string(c.newWidth) + " x " + std::to_string(c.newHeight));
+        ResizeFixture f(c.width, c.height, c.kind, 0);
+        EXPECT_TRUE(ResizeDocument(f.app, c.newWidth, c.newHeight));
+        EXPECT_EQ(f.app.doc.info.firstMip, c.firstMip);
+        EXPECT_EQ(f.app.doc.image->width, c.newWidth);
+        EXPECT_EQ(f.app.doc.info.height, c.newHeight);
+    }
+}
+
+TEST(ResizeDocumentTest, RecordsAResizeStepThatUndoReverts) {
+    ResizeFixture f(512, 512, 1, 1);
+    f.app.doc.info.hasAlpha = 1;
+    f.app.doc.nameSuffix = "_levels";
+    ASSERT_TRUE(ResizeDocument(f.app, 128, 128));
+    EXPECT_EQ(f.app.doc.info.note, "Resized from 512 x 512   ");
+    EXPECT_EQ(f.app.doc.statusText, "128 x 128  (resized)");
+    EXPECT_EQ(f.view.status[1], "128 x 128  (resized)");
+    EXPECT_EQ(f.app.doc.info.firstMip, 3);
+    EXPECT_EQ(f.app.doc.info.hasAlpha, 1);
+    EXPECT_EQ(f.app.doc.nameSuffix, "_levels");
+    ASSERT_EQ(f.app.history.entries.size(), 2u);
+    EXPECT_EQ(f.app.history.entries[1].label, "Resize");
+    EXPECT_EQ(f.view.items[30].text, "Undo Resize\tCtrl+Z");
+
+    Undo(f.app);
+    EXPECT_EQ(f.app.doc.image->width, 512);
+    EXPECT_EQ(f.app.doc.info.width, 512);
+    EXPECT_EQ(f.app.doc.info.height, 512);
+    EXPECT_EQ(f.app.doc.info.firstMip, 1);
+    EXPECT_EQ(f.app.doc.info.note, "as opened");
+    EXPECT_TRUE(f.ui.shown.empty());
+}
+
+TEST(ResizeDocumentTest, HdrDocumentLosesItsHdrState) {
+    ResizeFixture f(64, 32, 0, 0);
+    f.app.doc.info.isHdr = 1;
+    ASSERT_TRUE(ResizeDocument(f.app, 32, 16));
+    EXPECT_EQ(f.app.doc.info.isHdr, 0);
+    EXPECT_EQ(f.app.doc.info.note,
+              "Resized from 64 x 32   HDR texture resized: the current exposure is now part of the image");
+}
+
+TEST(ResizeDocumentTest, SameSizeOrNoImageRecordsNothing) {
+    ResizeFixture f(256, 256, 1, 0);
+    EXPECT_TRUE(ResizeDocument(f.app, 256, 256));
+    EXPECT_EQ(f.app.history.entries.size(), 1u);
+    EXPECT_EQ(f.app.doc.info.note, "as opened");
+
+    AppState empty;
+    EXPECT_FALSE(ResizeDocument(empty, 16, 16));
+    EXPECT_TRUE(empty.history.entries.empty());
+}
+
+TEST(ResizeDocumentTest, FailedResampleShowsTheMemoryMessageAndChangesNothing) {
+    ResizeFixture f(16, 16, 1, 0);
+    f.ui.ExpectMessage(Answer::Ok);
+    EXPECT_FALSE(ResizeDocument(f.app, kMaxImageSide + 1, 16));
+    ASSERT_EQ(f.ui.MessageTexts(), std::vector<std::string>{"Not enough memory to resize the image."});
+    EXPECT_EQ(f.ui.shown[0].box, BoxKind::Error);
+    EXPECT_EQ(f.app.doc.image->width, 16);
+    EXPECT_EQ(f.app.history.entries.size(), 1u);
 }
