@@ -1,5 +1,6 @@
 // Straightforward one-pixel-at-a-time DXT decoder and encoder written directly from the block
-// rules, used to check the production code (which is tuned for speed) on many blocks.
+// rules, used to check the production code (which is tuned for speed) on many blocks, and
+// builders of block bytes for the tests.
 #pragma once
 
 #include <algorithm>
@@ -9,6 +10,30 @@
 #include <vector>
 
 namespace dxt_reference {
+
+using Bytes = std::vector<uint8_t>;
+
+/// Colour block bytes: c0, c1, then one index per pixel.
+inline Bytes ColorBlock(uint16_t c0, uint16_t c1, const int (&indices)[16]) {
+    uint32_t word = 0;
+    for (int i = 0; i < 16; ++i) word |= uint32_t(indices[i]) << (2 * i);
+    return {uint8_t(c0), uint8_t(c0 >> 8), uint8_t(c1), uint8_t(c1 >> 8),
+            uint8_t(word), uint8_t(word >> 8), uint8_t(word >> 16), uint8_t(word >> 24)};
+}
+
+/// Interpolated block bytes: a0, a1, then one 3-bit index per pixel.
+inline Bytes AlphaBlock(uint8_t a0, uint8_t a1, const int (&indices)[16]) {
+    uint64_t bits = 0;
+    for (int i = 0; i < 16; ++i) bits |= uint64_t(indices[i]) << (3 * i);
+    Bytes block = {a0, a1};
+    for (int k = 0; k < 6; ++k) block.push_back(uint8_t(bits >> (8 * k)));
+    return block;
+}
+
+inline Bytes Concat(Bytes a, const Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
 
 struct Rgb {
     int r, g, b;
