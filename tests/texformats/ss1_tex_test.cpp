@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <optional>
 
 #include "test_support.h"
 #include "texformats/ss1_tex_builder.h"
+#include "texformats/ss1_tex_writer.h"
 #include "texformats/tex_loader.h"
 
 using namespace ss1_builder;
@@ -354,5 +356,49 @@ TEST(Ss1TexTest, EveryTruncationFailsCleanly) {
             EXPECT_EQ(loaded, n >= c.shortestValid) << info.error;
             EXPECT_EQ(info.error.empty(), loaded);
         }
+    }
+}
+
+// The small files in tests/fixtures/ss1 that other tests (open flow, CLI) read from disk. They are
+// made by the builders and the writer; GLIMMER_WRITE_FIXTURES=1 rewrites them after a change.
+TEST(Ss1TexTest, FixturesMatchTheirBuilders) {
+    auto Encoded = [](const Image& image, bool withAlpha) {
+        const ByteBuffer bytes = EncodeSs1Tex(image, withAlpha, 0, false).value();
+        return Bytes(bytes.begin(), bytes.end());
+    };
+    const Image pattern = testing_support::PatternImage(4, 2);
+    Version3Header v3;
+    v3.flags = 1;
+    v3.fullWidth = v3.fullHeight = 2;
+    struct Fixture {
+        const char* name;
+        Bytes bytes;
+        const char* description;  // what the loader reports: size, version, alpha
+    } fixtures[] = {
+        {"rgba_4x2.tex", Encoded(pattern, true), "4 x 2 version 4 alpha 1"},
+        {"rgb_4x2.tex", Encoded(pattern, false), "4 x 2 version 4 alpha 0"},
+        // red, green, blue opaque; white with the alpha bit clear
+        {"v3_2x2.tex", Version3(v3, {0xFC00, 0x83E0, 0x801F, 0x7FFF}), "2 x 2 version 3 alpha 1"},
+        // an effect texture whose base (named in another case) lies beside it
+        {"effect_water.tex", EffectTexture(Effect().Size(2, 2).Buffer({0, 1, 2, 3}).Base("Textures\\Water\\water_base.tex")),
+         "4 x 2 version 4 alpha 1"},
+        {"Water_Base.TEX", Version4([] { Version4Header h; h.flags = 1; h.fullWidth = 4; h.fullHeight = 2; return h; }(),
+                                    Version4Pixels(pattern, true)),
+         "4 x 2 version 4 alpha 1"},
+    };
+    auto pathOf = [](const Fixture& f) { return testing_support::FixturePath(std::string("ss1/") + f.name); };
+    if (std::getenv("GLIMMER_WRITE_FIXTURES")) {
+        for (const Fixture& f : fixtures) testing_support::WriteBytes(pathOf(f), f.bytes);
+    }
+    for (const Fixture& f : fixtures) {
+        SCOPED_TRACE(f.name);
+        const std::string path = pathOf(f);
+        EXPECT_EQ(testing_support::ReadBytes(path), f.bytes);
+        LoadInfo info;
+        std::optional<Image> image = LoadTexFile(path, info, 0, 0, HdrSettings{});
+        ASSERT_TRUE(image) << info.error;
+        EXPECT_EQ(std::to_string(info.width) + " x " + std::to_string(info.height) + " version " +
+                      std::to_string(info.version) + " alpha " + std::to_string(info.hasAlpha),
+                  f.description);
     }
 }
