@@ -18,6 +18,7 @@
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "texformats/ss1_tex.h"
+#include "texformats/ss2_tex.h"
 
 namespace {
 
@@ -40,14 +41,8 @@ std::string_view GenerationText(std::span<const uint8_t> bytes, std::size_t m) {
     return AsText(bytes).substr(m + 20, std::size_t(length));
 }
 
-// Stand-ins until the readers of the newer generations exist. They set `kind` as those readers
+// Stand-in until the reader of the newer generation exists. It sets `kind` as that reader
 // will, so callers can already tell what the file is.
-std::optional<Image> ReadSs2Tex(std::span<const uint8_t>, LoadInfo& info) {
-    info.kind = 2;
-    info.error = "Serious Sam 2 textures are not supported yet.";
-    return std::nullopt;
-}
-
 std::optional<Image> ReadSs3Tex(std::span<const uint8_t>, LoadInfo& info, const HdrSettings&) {
     info.kind = 3;
     info.error = "Serious Sam 3 and 2017 textures are not supported yet.";
