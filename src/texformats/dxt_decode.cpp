@@ -1,5 +1,12 @@
 // Decoding of DXT1/DXT3/DXT5/BC5 blocks into RGBA (layouts in dxt.h).
+//
+// Speed: a block decodes straight into the image, four rows of four 32-bit pixels, from a
+// four-entry palette of whole RGBA words and an eight-entry table of alpha words, so every
+// pixel costs two table reads and an OR. BC5's blue, a square root of the pixel's red and
+// green, comes from a 64 KiB table built once per process. Blocks on the right and bottom
+// edges decode into a scratch block and copy the part inside the image.
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 
@@ -12,57 +19,155 @@ std::size_t BlockBytes(int format) { return format == kDxt1 ? 8 : 16; }
 
 bool IsKnownFormat(int format) { return format >= kDxt1 && format <= kBc5; }
 
-/// The sixteen colours of a colour block; alpha 255, or 0 for index 3 in DXT1 three-colour mode.
-void DecodeColorBlock(const uint8_t* block, bool allowThreeColor, Rgba out[16]) {
+/// A pixel as the 32-bit word whose memory bytes are red, green, blue, alpha.
+constexpr uint32_t PixelWord(uint32_t r, uint32_t g, uint32_t b, uint32_t a) {
+    if constexpr (std::endian::native == std::endian::little) return r | g << 8 | b << 16 | a << 24;
+    return r << 24 | g << 16 | b << 8 | a;
+}
+
+/// The 16-bit key of a pixel word's red and green, whatever the byte order.
+constexpr uint32_t RedGreenKey(uint32_t word) {
+    if constexpr (std::endian::native == std::endian::little) return word & 0xFFFF;
+    return word >> 16;
+}
+
+/// Palette words of a colour block with alpha 255 (alpha 0 for the transparent entry).
+/// fourColorOnly: DXT3 and DXT5 blocks never use the three-colour mode.
+inline void ColorPalette(const uint8_t* block, bool fourColorOnly, uint32_t palette[4]) {
     const uint16_t c0 = Le16(block);
     const uint16_t c1 = Le16(block + 2);
-    Rgba palette[4];
-    Expand565(c0, palette, 0);
-    Expand565(c1, palette, 1);
-    palette[0].a = palette[1].a = palette[2].a = palette[3].a = 255;
-    if (c0 > c1 || !allowThreeColor) {
-        palette[2] = {uint8_t((2 * palette[0].r + palette[1].r) / 3), uint8_t((2 * palette[0].g + palette[1].g) / 3),
-                      uint8_t((2 * palette[0].b + palette[1].b) / 3), 255};
-        palette[3] = {uint8_t((palette[0].r + 2 * palette[1].r) / 3), uint8_t((palette[0].g + 2 * palette[1].g) / 3),
-                      uint8_t((palette[0].b + 2 * palette[1].b) / 3), 255};
+    Rgba ends[2];
+    Expand565(c0, ends, 0);
+    Expand565(c1, ends, 1);
+    const Rgba& p0 = ends[0];
+    const Rgba& p1 = ends[1];
+    palette[0] = PixelWord(p0.r, p0.g, p0.b, 255);
+    palette[1] = PixelWord(p1.r, p1.g, p1.b, 255);
+    if (c0 > c1 || fourColorOnly) {
+        palette[2] = PixelWord((2 * p0.r + p1.r) / 3, (2 * p0.g + p1.g) / 3, (2 * p0.b + p1.b) / 3, 255);
+        palette[3] = PixelWord((p0.r + 2 * p1.r) / 3, (p0.g + 2 * p1.g) / 3, (p0.b + 2 * p1.b) / 3, 255);
     } else {
-        palette[2] = {uint8_t((palette[0].r + palette[1].r) / 2), uint8_t((palette[0].g + palette[1].g) / 2),
-                      uint8_t((palette[0].b + palette[1].b) / 2), 255};
-        palette[3] = {0, 0, 0, 0};
+        palette[2] = PixelWord((p0.r + p1.r) / 2, (p0.g + p1.g) / 2, (p0.b + p1.b) / 2, 255);
+        palette[3] = PixelWord(0, 0, 0, 0);
     }
-    const uint32_t indices = Le32(block + 4);
-    for (int i = 0; i < 16; ++i) out[i] = palette[(indices >> (2 * i)) & 3];
 }
 
-/// Blue of a BC5 texel: the z of the unit normal whose x and y are red and green.
-uint8_t Bc5Blue(uint8_t red, uint8_t green) {
-    const double x = red / 127.5 - 1.0;
-    const double y = green / 127.5 - 1.0;
-    double s = -x * x - y * y + 1.0;
-    if (s < 0) s = 0;
-    return uint8_t((std::sqrt(s) + 1.0) * 127.5);
+/// The eight values of an interpolated block.
+void AlphaTable(const uint8_t* block, uint8_t table[8]) {
+    const unsigned a0 = block[0];
+    const unsigned a1 = block[1];
+    table[0] = uint8_t(a0);
+    table[1] = uint8_t(a1);
+    if (a0 > a1) {
+        for (unsigned j = 1; j <= 6; ++j) table[j + 1] = uint8_t(((7 - j) * a0 + j * a1) / 7);
+    } else {
+        for (unsigned j = 1; j <= 4; ++j) table[j + 1] = uint8_t(((5 - j) * a0 + j * a1) / 5);
+        table[6] = 0;
+        table[7] = 255;
+    }
 }
 
-/// The sixteen RGBA texels of one block of any format.
-void DecodeBlock(const uint8_t* block, int format, Rgba out[16]) {
-    if (format == kBc5) {
-        uint8_t red[16], green[16];
-        DecodeAlphaBlock(block, red);
-        DecodeAlphaBlock(block + 8, green);
-        for (int i = 0; i < 16; ++i) out[i] = {red[i], green[i], Bc5Blue(red[i], green[i]), 255};
-        return;
+/// The 48 index bits of an interpolated block, pixel i in bits 3i..3i+2.
+uint64_t AlphaIndexBits(const uint8_t* block) {
+    return uint64_t(Le16(block + 2)) | uint64_t(Le32(block + 4)) << 16;
+}
+
+/// BC5 blue for every red and green, indexed by the low two bytes of the pixel word that
+/// holds them (PixelWord(red, green, 0, 0)): the z of the unit normal (red / 127.5 - 1,
+/// green / 127.5 - 1, z), mapped back to 0..255 and truncated.
+struct Bc5BlueTable {
+    uint8_t blue[256 * 256];
+    Bc5BlueTable() {
+        for (int red = 0; red < 256; ++red) {
+            for (int green = 0; green < 256; ++green) {
+                const double x = red / 127.5 - 1.0;
+                const double y = green / 127.5 - 1.0;
+                double s = -x * x - y * y + 1.0;
+                if (s < 0) s = 0;
+                blue[RedGreenKey(PixelWord(red, green, 0, 0))] = uint8_t((std::sqrt(s) + 1.0) * 127.5);
+            }
+        }
     }
-    if (format == kDxt1) {
-        DecodeColorBlock(block, true, out);
-        return;
-    }
-    DecodeColorBlock(block + 8, false, out);
-    if (format == kDxt3) {
-        for (int i = 0; i < 16; ++i) out[i].a = uint8_t(((block[i / 2] >> (4 * (i & 1))) & 0xF) * 17);
+};
+
+const uint8_t* Bc5Blue() {
+    static const Bc5BlueTable table;
+    return table.blue;
+}
+
+/// Writes the sixteen pixels of one block as four rows of four words at out, rows pitch bytes
+/// apart.
+template <int Format>
+inline void DecodeBlockTo(const uint8_t* block, uint8_t* out, std::size_t pitch, const uint8_t* bc5Blue) {
+    // Each pixel is stored on its own: gathering a row in a local array and copying it as one
+    // 16-byte value stalls on store forwarding.
+    auto put = [out, pitch](int i, uint32_t word) { std::memcpy(out + (i / 4) * pitch + (i % 4) * 4, &word, 4); };
+    if constexpr (Format == kBc5) {
+        // Red and green words are ORed into the pixel; blue comes from the table by their key.
+        uint8_t red[8], green[8];
+        AlphaTable(block, red);
+        AlphaTable(block + 8, green);
+        uint32_t redWords[8], greenWords[8];
+        for (int k = 0; k < 8; ++k) {
+            redWords[k] = PixelWord(red[k], 0, 0, 255);
+            greenWords[k] = PixelWord(0, green[k], 0, 0);
+        }
+        uint64_t redBits = AlphaIndexBits(block);
+        uint64_t greenBits = AlphaIndexBits(block + 8);
+        for (int i = 0; i < 16; ++i, redBits >>= 3, greenBits >>= 3) {
+            const uint32_t word = redWords[redBits & 7] | greenWords[greenBits & 7];
+            put(i, word | PixelWord(0, 0, bc5Blue[RedGreenKey(word)], 0));
+        }
     } else {
-        uint8_t alpha[16];
-        DecodeAlphaBlock(block, alpha);
-        for (int i = 0; i < 16; ++i) out[i].a = alpha[i];
+        const uint8_t* colorBlock = Format == kDxt1 ? block : block + 8;
+        uint32_t palette[4];
+        ColorPalette(colorBlock, Format != kDxt1, palette);
+        uint32_t indices = Le32(colorBlock + 4);
+        if constexpr (Format == kDxt1) {
+            for (int i = 0; i < 16; ++i, indices >>= 2) put(i, palette[indices & 3]);
+        } else {
+            constexpr uint32_t kColorMask = ~PixelWord(0, 0, 0, 255);
+            for (uint32_t& entry : palette) entry &= kColorMask;
+            if constexpr (Format == kDxt3) {
+                uint64_t nibbles = uint64_t(Le32(block)) | uint64_t(Le32(block + 4)) << 32;
+                for (int i = 0; i < 16; ++i, indices >>= 2, nibbles >>= 4) {
+                    put(i, palette[indices & 3] | PixelWord(0, 0, 0, uint32_t(nibbles & 15) * 17));
+                }
+            } else {
+                uint8_t alpha[8];
+                AlphaTable(block, alpha);
+                uint32_t alphaWords[8];
+                for (int k = 0; k < 8; ++k) alphaWords[k] = PixelWord(0, 0, 0, alpha[k]);
+                uint64_t alphaBits = AlphaIndexBits(block);
+                for (int i = 0; i < 16; ++i, indices >>= 2, alphaBits >>= 3) {
+                    put(i, palette[indices & 3] | alphaWords[alphaBits & 7]);
+                }
+            }
+        }
+    }
+}
+
+template <int Format>
+void DecodeImage(const uint8_t* data, Image& image) {
+    const uint8_t* bc5Blue = Format == kBc5 ? Bc5Blue() : nullptr;
+    const std::size_t blockBytes = BlockBytes(Format);
+    const std::size_t pitch = image.pitch();
+    const int fullColumns = image.width / 4;
+    const int blocksX = (image.width + 3) / 4;
+    const uint8_t* block = data;
+    for (int by = 0; by < (image.height + 3) / 4; ++by) {
+        const int rows = std::min(4, image.height - by * 4);
+        uint8_t* out = image.row(by * 4);
+        int bx = 0;
+        if (rows == 4) {
+            for (; bx < fullColumns; ++bx, block += blockBytes) DecodeBlockTo<Format>(block, out + bx * 16, pitch, bc5Blue);
+        }
+        for (; bx < blocksX; ++bx, block += blockBytes) {
+            uint8_t scratch[64];
+            DecodeBlockTo<Format>(block, scratch, 16, bc5Blue);
+            const std::size_t bytes = std::size_t(std::min(4, image.width - bx * 4)) * 4;
+            for (int row = 0; row < rows; ++row) std::memcpy(out + row * pitch + bx * 16, scratch + row * 16, bytes);
+        }
     }
 }
 
@@ -75,19 +180,10 @@ void Expand565(uint16_t color, Rgba* palette, int slot) {
 }
 
 void DecodeAlphaBlock(const uint8_t block[8], uint8_t values[16]) {
-    const int a0 = block[0];
-    const int a1 = block[1];
-    uint8_t table[8] = {uint8_t(a0), uint8_t(a1)};
-    if (a0 > a1) {
-        for (int j = 1; j <= 6; ++j) table[j + 1] = uint8_t(((7 - j) * a0 + j * a1) / 7);
-    } else {
-        for (int j = 1; j <= 4; ++j) table[j + 1] = uint8_t(((5 - j) * a0 + j * a1) / 5);
-        table[6] = 0;
-        table[7] = 255;
-    }
-    uint64_t bits = 0;
-    for (int k = 0; k < 6; ++k) bits |= uint64_t(block[2 + k]) << (8 * k);
-    for (int i = 0; i < 16; ++i) values[i] = table[(bits >> (3 * i)) & 7];
+    uint8_t table[8];
+    AlphaTable(block, table);
+    uint64_t bits = AlphaIndexBits(block);
+    for (int i = 0; i < 16; ++i, bits >>= 3) values[i] = table[bits & 7];
 }
 
 std::size_t DxtDataSize(int width, int height, int format) {
@@ -102,19 +198,11 @@ std::optional<Image> DecodeDxt(const uint8_t* data, std::size_t available, int w
     if (available < DxtDataSize(width, height, format)) return std::nullopt;
     auto image = CreateImageUninitialized(width, height, 32);
     if (!image) return std::nullopt;
-
-    const std::size_t blockBytes = BlockBytes(format);
-    const uint8_t* block = data;
-    Rgba texels[16];
-    for (int by = 0; by < (height + 3) / 4; ++by) {
-        for (int bx = 0; bx < (width + 3) / 4; ++bx, block += blockBytes) {
-            DecodeBlock(block, format, texels);
-            const int columns = std::min(4, width - bx * 4);
-            const int rows = std::min(4, height - by * 4);
-            for (int row = 0; row < rows; ++row) {
-                std::memcpy(image->at(bx * 4, by * 4 + row), &texels[row * 4], std::size_t(columns) * 4);
-            }
-        }
+    switch (format) {
+        case kDxt1: DecodeImage<kDxt1>(data, *image); break;
+        case kDxt3: DecodeImage<kDxt3>(data, *image); break;
+        case kDxt5: DecodeImage<kDxt5>(data, *image); break;
+        default: DecodeImage<kBc5>(data, *image); break;
     }
     return image;
 }
