@@ -24,8 +24,10 @@ Bytes WithSize(Bytes bytes, std::size_t size) {
     return bytes;
 }
 
+// The header with as many frame bytes as it claims (none for a first mip level out of range).
 Bytes Version4Of(Version4Header h) {
-    const int64_t pixels = int64_t(h.fullWidth >> h.firstMip) * (h.fullHeight >> h.firstMip);
+    const bool shiftable = h.firstMip >= 0 && h.firstMip < 32;
+    const int64_t pixels = shiftable ? int64_t(h.fullWidth >> h.firstMip) * (h.fullHeight >> h.firstMip) : 0;
     return Version4(h, Bytes(std::size_t(pixels * ((h.flags & 1) ? 4 : 3) * h.frameCount), 7));
 }
 
