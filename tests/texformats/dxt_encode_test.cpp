@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "texformats/dxt.h"
+#include "texformats/dxt_detail.h"
 #include "texformats/dxt_reference.h"
 
 namespace {
@@ -192,19 +193,49 @@ std::vector<Rgba> AdversarialBlock(std::mt19937& rng, int kind) {
     return pixels;
 }
 
+/// Every kernel set compiled in: the portable one always, SSE2 on x86-64.
+std::vector<std::pair<const char*, const dxt_detail::BlockKernels*>> AllKernels() {
+    std::vector<std::pair<const char*, const dxt_detail::BlockKernels*>> kernels = {
+        {"portable", &dxt_detail::kPortableKernels}};
+    if (dxt_detail::kSse2Kernels.dxt1) kernels.push_back({"sse2", &dxt_detail::kSse2Kernels});
+    return kernels;
+}
+
 TEST(DxtEncode, BlocksMatchTheReferenceOnRandomAndAdversarialInput) {
     std::mt19937 rng(42);
     for (int round = 0; round < 20000; ++round) {
         const int kind = round % 7;
         const std::vector<Rgba> pixels = AdversarialBlock(rng, kind);
-        uint8_t expected[8];
-        dxt_reference::EncodeColor(&pixels[0].r, expected);
-        ASSERT_EQ(EncodeColor(pixels), Bytes(expected, expected + 8)) << "round " << round << " kind " << kind;
+        const uint8_t* bytes = &pixels[0].r;
+        const uint8_t* rows[4] = {bytes, bytes + 16, bytes + 32, bytes + 48};
+        std::vector<uint8_t> alpha, red, green;
+        for (const Rgba& p : pixels) {
+            alpha.push_back(p.a);
+            red.push_back(p.r);
+            green.push_back(p.g);
+        }
+        Bytes color(8), dxt5(16), bc5(16), alphaOnly(8);
+        dxt_reference::EncodeColor(bytes, color.data());
+        dxt_reference::EncodeAlpha(alpha.data(), 1, alphaOnly.data());
+        dxt_reference::EncodeAlpha(alpha.data(), 1, dxt5.data());
+        dxt_reference::EncodeColor(bytes, dxt5.data() + 8);
+        dxt_reference::EncodeAlpha(red.data(), 1, bc5.data());
+        dxt_reference::EncodeAlpha(green.data(), 1, bc5.data() + 8);
 
-        std::vector<uint8_t> alpha;
-        for (const Rgba& p : pixels) alpha.push_back(p.a);
-        dxt_reference::EncodeAlpha(alpha.data(), 1, expected);
-        ASSERT_EQ(EncodeAlpha(alpha), Bytes(expected, expected + 8)) << "round " << round << " kind " << kind;
+        ASSERT_EQ(EncodeColor(pixels), color) << "round " << round << " kind " << kind;
+        ASSERT_EQ(EncodeAlpha(alpha), alphaOnly) << "round " << round << " kind " << kind;
+        for (const auto& [name, kernels] : AllKernels()) {
+            SCOPED_TRACE(testing::Message() << name << " round " << round << " kind " << kind);
+            Bytes out(16);
+            kernels->dxt1(rows, out.data());
+            ASSERT_EQ(Bytes(out.begin(), out.begin() + 8), color);
+            kernels->alpha(alpha.data(), out.data());
+            ASSERT_EQ(Bytes(out.begin(), out.begin() + 8), alphaOnly);
+            kernels->dxt5(rows, out.data());
+            ASSERT_EQ(out, dxt5);
+            kernels->bc5(rows, out.data());
+            ASSERT_EQ(out, bc5);
+        }
     }
 }
 
@@ -214,8 +245,14 @@ TEST(DxtEncode, ImagesMatchTheReferenceWithEdgePixelsRepeated) {
         const Image image = NaturalImage(size[0], size[1], uint32_t(size[0] * 100 + size[1]));
         for (int format : {kDxt1, kDxt5, kBc5}) {
             SCOPED_TRACE(testing::Message() << size[0] << "x" << size[1] << " format " << format);
-            EXPECT_EQ(Encode(image, format),
-                      dxt_reference::EncodeImage(image.pixels.data(), image.width, image.height, format));
+            const Bytes expected = dxt_reference::EncodeImage(image.pixels.data(), image.width, image.height, format);
+            EXPECT_EQ(Encode(image, format), expected);
+            for (const auto& [name, kernels] : AllKernels()) {
+                SCOPED_TRACE(name);
+                ByteBuffer out;
+                EXPECT_EQ(dxt_detail::EncodeDxtImageWith(*kernels, out, image, format), expected.size());
+                EXPECT_EQ(Bytes(out.begin(), out.end()), expected);
+            }
         }
     }
 }
