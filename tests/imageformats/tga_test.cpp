@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <random>
 
-#include "imageformats/imagemagick_support.h"
+#include "imageformats/format_test_support.h"
 #include "test_support.h"
 
 using namespace testing_support;
@@ -46,25 +46,7 @@ std::vector<uint8_t> TgaFile(const TgaSpec& s, const std::vector<uint8_t>& rest 
     return bytes;
 }
 
-struct Loaded {
-    std::optional<Image> image;
-    LoadInfo info;
-};
-
-Loaded Load(const std::vector<uint8_t>& bytes) {
-    Loaded result;
-    result.image = LoadTga(bytes, result.info);
-    return result;
-}
-
-std::vector<Rgba> Pixels(const Image& image) {
-    std::vector<Rgba> pixels;
-    for (int y = 0; y < image.height; ++y)
-        for (int x = 0; x < image.width; ++x) pixels.push_back(GetPixel(image, x, y));
-    return pixels;
-}
-
-std::vector<uint8_t> ToVector(const ByteBuffer& bytes) { return {bytes.begin(), bytes.end()}; }
+Loaded Load(const std::vector<uint8_t>& bytes) { return LoadWith(LoadTga, bytes); }
 
 constexpr Rgba kOpaqueBlack{0, 0, 0, 255};
 constexpr Rgba kClear{0, 0, 0, 0};
@@ -466,20 +448,10 @@ TEST(TgaCrossCheckTest, ImageMagickReadsWhatWeWrite) {
 
 TEST(TgaCrossCheckTest, WeReadWhatImageMagickWrites) {
     if (!HaveImageMagick()) GTEST_SKIP() << "ImageMagick's convert is not installed";
-    TempDir dir;
-    Image fewColours = *CreateImage(29, 17);
-    for (int y = 0; y < fewColours.height; ++y)
-        for (int x = 0; x < fewColours.width; ++x)
-            SetPixel(fewColours, x, y, {uint8_t(x / 4 * 30), uint8_t(y / 3 * 40), 100, 255});
-    struct Case {
-        const char* name;
-        const Image& image;
-        bool withAlpha;
-        const char* options;
-        uint8_t expectedType;
-    };
     const Image alpha = CrossCheckImage(37, 21, true), opaque = CrossCheckImage(33, 7, false);
-    const Case cases[] = {
+    const Image fewColours = FewColoursImage(29, 17);
+    // Checked layout byte: the image type.
+    const ImageMagickFile files[] = {
         {"raw, bottom-up", alpha, true, "", 2},
         {"raw, top-down", opaque, false, "-orient TopLeft", 2},
         {"raw, right to left", alpha, true, "-orient TopRight", 2},
@@ -490,16 +462,6 @@ TEST(TgaCrossCheckTest, WeReadWhatImageMagickWrites) {
         {"colour-mapped RLE", fewColours, false, "-type Palette -compress RLE", 9},
         {"greyscale RLE", fewColours, false, "-type Grayscale -compress RLE", 11},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const std::string path = dir.file("im.tga");
-        ASSERT_TRUE(ImageMagickWrite(c.image, c.withAlpha, c.options, path));
-        const std::vector<uint8_t> bytes = ReadBytes(path);
-        ASSERT_GE(bytes.size(), 18u);
-        EXPECT_EQ(bytes[2], c.expectedType);
-        LoadInfo info;
-        const auto loaded = LoadTga(bytes, info);
-        ASSERT_TRUE(loaded) << info.error;
-        EXPECT_EQ(RgbaBytes(*loaded), ImageMagickRead(path));
-    }
+    TempDir dir;
+    ExpectReadsLikeImageMagick(LoadTga, 2, files, dir.file("imagemagick.tga"), false);
 }

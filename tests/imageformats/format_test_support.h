@@ -1,18 +1,47 @@
-// Cross-checks against an independent reader and writer: Debian's ImageMagick `convert`.
-// Tests skip when it is not installed. Pixels travel through raw RGBA files.
+// Helpers of the image format tests: running a loader on bytes, pixel lists, and
+// cross-checks against an independent reader and writer, Debian's ImageMagick `convert`
+// (tests skip when it is not installed; pixels travel through raw RGBA files).
 #pragma once
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "platform/byte_buffer.h"
 #include "platform/image.h"
 #include "test_support.h"
+#include "texformats/load_info.h"
 
 namespace testing_support {
+
+struct Loaded {
+    std::optional<Image> image;
+    LoadInfo info;
+};
+
+using ImageLoader = std::optional<Image> (*)(std::span<const uint8_t>, LoadInfo&);
+
+inline Loaded LoadWith(ImageLoader loader, const std::vector<uint8_t>& bytes) {
+    Loaded result;
+    result.image = loader(bytes, result.info);
+    return result;
+}
+
+/// The pixels of image, rows top first.
+inline std::vector<Rgba> Pixels(const Image& image) {
+    std::vector<Rgba> pixels;
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x) pixels.push_back(GetPixel(image, x, y));
+    return pixels;
+}
+
+inline std::vector<uint8_t> ToVector(const ByteBuffer& bytes) { return {bytes.begin(), bytes.end()}; }
 
 // The Debian binary by its full path: another `convert` may come first on PATH.
 inline constexpr const char* kImageMagickConvert = "/usr/bin/convert";
@@ -73,6 +102,45 @@ inline Image CrossCheckImage(int width, int height, bool withAlpha) {
                       uint8_t(withAlpha ? (x + y) % 4 * 85 : 255)});
         }
     return image;
+}
+
+/// At most 70 colours, so ImageMagick writes it as a palette image without loss.
+inline Image FewColoursImage(int width, int height) {
+    Image image = *CreateImage(width, height, 32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) SetPixel(image, x, y, {uint8_t(x / 4 % 10 * 25), uint8_t(y / 3 % 7 * 40), 100, 255});
+    return image;
+}
+
+/// A file for ImageMagick to write: the image, whether its alpha goes in, the options, and the
+/// value of the header byte that shows ImageMagick chose the intended layout.
+struct ImageMagickFile {
+    const char* name;
+    const Image& image;
+    bool withAlpha;
+    const char* options;
+    uint8_t layoutByte;
+};
+
+/// Has ImageMagick write each file to path (whose extension names the format), checks the header byte at layoutOffset, and
+/// expects loader to decode it to the pixels ImageMagick decodes (and, when sameAsSource, to
+/// the image written).
+inline void ExpectReadsLikeImageMagick(ImageLoader loader, std::size_t layoutOffset,
+                                       std::span<const ImageMagickFile> files, const std::string& path,
+                                       bool sameAsSource) {
+    for (const ImageMagickFile& file : files) {
+        SCOPED_TRACE(file.name);
+        ASSERT_TRUE(ImageMagickWrite(file.image, file.withAlpha, file.options, path));
+        const std::vector<uint8_t> bytes = ReadBytes(path);
+        ASSERT_GT(bytes.size(), layoutOffset);
+        EXPECT_EQ(bytes[layoutOffset], file.layoutByte);
+        const Loaded loaded = LoadWith(loader, bytes);
+        ASSERT_TRUE(loaded.image) << loaded.info.error;
+        EXPECT_EQ(RgbaBytes(*loaded.image), ImageMagickRead(path));
+        if (sameAsSource) {
+            EXPECT_EQ(RgbaBytes(*loaded.image), RgbaBytes(file.image));
+        }
+    }
 }
 
 }  // namespace testing_support
