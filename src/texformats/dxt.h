@@ -51,6 +51,10 @@ std::size_t EncodeDxtImage(ByteBuffer& out, const Image& image, int format);
 /// blue 0-4) into palette[slot], each as level * 255 / max level, truncated. Alpha is untouched.
 void Expand565(uint16_t color, Rgba* palette, int slot);
 
+/// Blue of a BC5 texel: the z of the unit normal whose x and y are red and green (also used for
+/// two-channel normal maps stored uncompressed).
+uint8_t Bc5Blue(uint8_t red, uint8_t green);
+
 /// The sixteen 8-bit values of an interpolated block (DXT5 alpha, BC5 red or green).
 void DecodeAlphaBlock(const uint8_t block[8], uint8_t values[16]);
 

@@ -186,6 +186,8 @@ void DecodeAlphaBlock(const uint8_t block[8], uint8_t values[16]) {
     for (int i = 0; i < 16; ++i, bits >>= 3) values[i] = table[bits & 7];
 }
 
+uint8_t Bc5Blue(uint8_t red, uint8_t green) { return Bc5Blue()[RedGreenKey(PixelWord(red, green, 0, 0))]; }
+
 std::size_t DxtDataSize(int width, int height, int format) {
     if (!IsKnownFormat(format) || width < 1 || height < 1) return 0;
     const std::size_t blocksX = (std::size_t(width) + 3) / 4;

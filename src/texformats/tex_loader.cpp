@@ -19,6 +19,7 @@
 #include "platform/file_io.h"
 #include "texformats/ss1_tex.h"
 #include "texformats/ss2_tex.h"
+#include "texformats/ss3_tex.h"
 
 namespace {
 
@@ -39,14 +40,6 @@ std::string_view GenerationText(std::span<const uint8_t> bytes, std::size_t m) {
     const int32_t length = LeS32(bytes.data() + m + 16);
     if (length < 1 || length >= kMaxGenerationTextLength || m + 20 + std::size_t(length) > bytes.size()) return {};
     return AsText(bytes).substr(m + 20, std::size_t(length));
-}
-
-// Stand-in until the reader of the newer generation exists. It sets `kind` as that reader
-// will, so callers can already tell what the file is.
-std::optional<Image> ReadSs3Tex(std::span<const uint8_t>, LoadInfo& info, const HdrSettings&) {
-    info.kind = 3;
-    info.error = "Serious Sam 3 and 2017 textures are not supported yet.";
-    return std::nullopt;
 }
 
 }  // namespace
