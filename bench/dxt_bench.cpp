@@ -51,7 +51,7 @@ Image NaturalImage(int side) {
             double b = 90 + 80 * std::cos(u / 300.0 - v / 250.0);
             const double dx = std::fmod(u, 512.0) - 256, dy = std::fmod(v, 512.0) - 256;
             if (dx * dx + dy * dy < 120.0 * 120.0) r = 230 - r / 4, g = 40 + g / 5, b = 35;  // discs
-            if (std::fmod(u + 2 * v, 300.0) < 25) r /= 3, g /= 3, b /= 3;                   // stripes
+            if (std::fmod(u + 2 * v, 300.0) < 25) r /= 3, g /= 3, b /= 3;                    // stripes
             const int n = noise();
             const double cx = u - 1024, cy = v - 1024;
             double a = 255 - std::sqrt(cx * cx + cy * cy) / 6;

@@ -68,9 +68,7 @@ void AlphaTable(const uint8_t* block, uint8_t table[8]) {
 }
 
 /// The 48 index bits of an interpolated block, pixel i in bits 3i..3i+2.
-uint64_t AlphaIndexBits(const uint8_t* block) {
-    return uint64_t(Le16(block + 2)) | uint64_t(Le32(block + 4)) << 16;
-}
+uint64_t AlphaIndexBits(const uint8_t* block) { return uint64_t(Le16(block + 2)) | uint64_t(Le32(block + 4)) << 16; }
 
 /// BC5 blue for every red and green, indexed by the low two bytes of the pixel word that
 /// holds them (PixelWord(red, green, 0, 0)): the z of the unit normal (red / 127.5 - 1,
@@ -160,7 +158,8 @@ void DecodeImage(const uint8_t* data, Image& image) {
         uint8_t* out = image.row(by * 4);
         int bx = 0;
         if (rows == 4) {
-            for (; bx < fullColumns; ++bx, block += blockBytes) DecodeBlockTo<Format>(block, out + bx * 16, pitch, bc5Blue);
+            for (; bx < fullColumns; ++bx, block += blockBytes)
+                DecodeBlockTo<Format>(block, out + bx * 16, pitch, bc5Blue);
         }
         for (; bx < blocksX; ++bx, block += blockBytes) {
             uint8_t scratch[64];

@@ -153,7 +153,8 @@ void BlockRowsAt(const Image& image, int bx, int by, uint8_t padded[64], const u
     }
     for (int k = 0; k < 4; ++k) {
         const int y = std::min(y0 + k, image.height - 1);
-        for (int j = 0; j < 4; ++j) std::memcpy(padded + k * 16 + j * 4, image.at(std::min(x0 + j, image.width - 1), y), 4);
+        for (int j = 0; j < 4; ++j)
+            std::memcpy(padded + k * 16 + j * 4, image.at(std::min(x0 + j, image.width - 1), y), 4);
         rows[k] = padded + k * 16;
     }
 }

@@ -99,10 +99,10 @@ void ColorBlock(const BlockRegisters& block, uint8_t out[8]) {
     for (int k = 0; k < 4; ++k) rgb[k] = _mm_and_si128(block.row[k], rgbMask);
 
     ColorStats stats;
-    const uint32_t lo = uint32_t(_mm_cvtsi128_si32(
-        MinOverPixels(_mm_min_epu8(_mm_min_epu8(rgb[0], rgb[1]), _mm_min_epu8(rgb[2], rgb[3])))));
-    const uint32_t hi = uint32_t(_mm_cvtsi128_si32(
-        MaxOverPixels(_mm_max_epu8(_mm_max_epu8(rgb[0], rgb[1]), _mm_max_epu8(rgb[2], rgb[3])))));
+    const uint32_t lo = uint32_t(
+        _mm_cvtsi128_si32(MinOverPixels(_mm_min_epu8(_mm_min_epu8(rgb[0], rgb[1]), _mm_min_epu8(rgb[2], rgb[3])))));
+    const uint32_t hi = uint32_t(
+        _mm_cvtsi128_si32(MaxOverPixels(_mm_max_epu8(_mm_max_epu8(rgb[0], rgb[1]), _mm_max_epu8(rgb[2], rgb[3])))));
     for (int c = 0; c < 3; ++c) {
         stats.lo[c] = int((lo >> (8 * c)) & 0xFF);
         stats.hi[c] = int((hi >> (8 * c)) & 0xFF);
@@ -149,8 +149,8 @@ void ColorBlock(const BlockRegisters& block, uint8_t out[8]) {
         }
         rowIndices[row] = index;
     }
-    const __m128i indexBytes = _mm_packus_epi16(_mm_packs_epi32(rowIndices[0], rowIndices[1]),
-                                                _mm_packs_epi32(rowIndices[2], rowIndices[3]));
+    const __m128i indexBytes =
+        _mm_packus_epi16(_mm_packs_epi32(rowIndices[0], rowIndices[1]), _mm_packs_epi32(rowIndices[2], rowIndices[3]));
     WriteColorBlock(ends.c0, ends.c1, Pack2BitIndices(indexBytes), out);
 }
 

@@ -23,9 +23,8 @@ TEST(DxtDecode, Expand565ExamplesAndExtremes) {
         uint16_t color;
         Rgba expected;
     } cases[] = {
-        {0xF800, {255, 0, 0}}, {0x8410, {131, 129, 131}}, {0x07E0, {0, 255, 0}},
-        {0x001F, {0, 0, 255}}, {0x0000, {0, 0, 0}},       {0xFFFF, {255, 255, 255}},
-        {0x0821, {8, 4, 8}},
+        {0xF800, {255, 0, 0}}, {0x8410, {131, 129, 131}}, {0x07E0, {0, 255, 0}}, {0x001F, {0, 0, 255}},
+        {0x0000, {0, 0, 0}},   {0xFFFF, {255, 255, 255}}, {0x0821, {8, 4, 8}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.color);
@@ -42,9 +41,17 @@ TEST(DxtDecode, DataSizes) {
         int width, height, format;
         std::size_t bytes;
     } cases[] = {
-        {1, 1, kDxt1, 8},       {1, 1, kDxt5, 16},   {5, 3, kDxt5, 32},    {4, 4, kDxt3, 16},
-        {8, 8, kDxt1, 32},      {6, 6, kBc5, 64},    {9, 1, kDxt1, 24},    {0, 4, kDxt1, 0},
-        {4, 4, 0, 0},           {4, 4, 5, 0},        {65536, 65536, kDxt1, std::size_t(16384) * 16384 * 8},
+        {1, 1, kDxt1, 8},
+        {1, 1, kDxt5, 16},
+        {5, 3, kDxt5, 32},
+        {4, 4, kDxt3, 16},
+        {8, 8, kDxt1, 32},
+        {6, 6, kBc5, 64},
+        {9, 1, kDxt1, 24},
+        {0, 4, kDxt1, 0},
+        {4, 4, 0, 0},
+        {4, 4, 5, 0},
+        {65536, 65536, kDxt1, std::size_t(16384) * 16384 * 8},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " format " << c.format);
@@ -87,7 +94,10 @@ TEST(DxtDecode, ThreeColorModeOnlyInDxt1) {
         Rgba p2, p3;
     } cases[] = {
         {"DXT1 averages, index 3 transparent", kDxt1, color, {193, 64, 65, 255}, {0, 0, 0, 0}},
-        {"DXT5 keeps four colours", kDxt5, Concat(AlphaBlock(255, 255, {}), color), {172, 86, 87, 255},
+        {"DXT5 keeps four colours",
+         kDxt5,
+         Concat(AlphaBlock(255, 255, {}), color),
+         {172, 86, 87, 255},
          {213, 43, 43, 255}},
         {"DXT3 keeps four colours", kDxt3, Concat(Bytes(8, 0xFF), color), {172, 86, 87, 255}, {213, 43, 43, 255}},
     };

@@ -69,8 +69,8 @@ TEST(DxtEncode, Pack565RoundsToTheNearestLevel) {
         int r, g, b;
         uint16_t packed;
     } cases[] = {
-        {0, 0, 0, 0x0000},     {255, 255, 255, 0xFFFF}, {255, 0, 0, 0xF800}, {0, 255, 0, 0x07E0},
-        {0, 0, 255, 0x001F},   {4, 2, 4, 0x0000},       {5, 3, 5, 0x0821},   {131, 129, 131, 0x8410},
+        {0, 0, 0, 0x0000},       {255, 255, 255, 0xFFFF}, {255, 0, 0, 0xF800}, {0, 255, 0, 0x07E0},
+        {0, 0, 255, 0x001F},     {4, 2, 4, 0x0000},       {5, 3, 5, 0x0821},   {131, 129, 131, 0x8410},
         {240, 240, 240, 0xEF7D}, {15, 15, 15, 0x1082},
     };
     for (const Case& c : cases) {
@@ -98,8 +98,7 @@ TEST(DxtEncode, ColorBlocksWorkedByHand) {
         // Box (15,0,15)-(240,0,240) after the inset; both colours are nearest to p2 = (164,0,164).
         {"red and blue", redBlue, ColorBlock(0xE81D, 0x1002, {2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2})},
         // Red falls as green rises: the red ends are swapped, then c0 and c1 so that c0 >= c1.
-        {"red against green", redGreen,
-         ColorBlock(0xE880, 0x1760, {0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1})},
+        {"red against green", redGreen, ColorBlock(0xE880, 0x1760, {0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1})},
         // Palette 238, 16, 164, 90: 201, 127 and 53 lie exactly halfway and take the lower index.
         {"ties go to the lower index", Gray({0, 255, 201, 127, 53, 0, 255, 201, 127, 53, 0, 255, 201, 127, 53, 255}),
          ColorBlock(0xEF7D, 0x1082, {1, 0, 0, 2, 1, 1, 0, 0, 2, 1, 1, 0, 0, 2, 1, 0})},
@@ -127,7 +126,8 @@ TEST(DxtEncode, AlphaBlocksWorkedByHand) {
         // Table 255, 0, 218, 182, 145, 109, 72, 36.
         {"ramp", ramp, AlphaBlock(255, 0, {1, 1, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 0, 0})},
         // Table 14, 0, 12, 10, 8, 6, 4, 2: odd values are ties, won by the lower index.
-        {"ties", {14, 0, 1, 13, 3, 11, 5, 7, 9, 14, 0, 2, 4, 6, 8, 10},
+        {"ties",
+         {14, 0, 1, 13, 3, 11, 5, 7, 9, 14, 0, 2, 4, 6, 8, 10},
          AlphaBlock(14, 0, {0, 1, 1, 0, 6, 2, 5, 4, 3, 0, 1, 7, 6, 5, 4, 3})},
         {"all opaque", std::vector<uint8_t>(16, 255), {0xFF, 0xFF, 0, 0, 0, 0, 0, 0}},
         {"all equal", std::vector<uint8_t>(16, 77), {77, 77, 0, 0, 0, 0, 0, 0}},
@@ -172,8 +172,10 @@ std::vector<Rgba> AdversarialBlock(std::mt19937& rng, int kind) {
             case 0: p = {byte(), byte(), byte(), byte()}; break;
             case 1: p = rng() % 2 ? a : b; break;
             case 2:
-                p = {uint8_t(std::min(255, a.r + int(rng() % spread))), uint8_t(std::min(255, a.g + int(rng() % spread))),
-                     uint8_t(std::min(255, a.b + int(rng() % spread))), uint8_t(std::min(255, a.a + int(rng() % spread)))};
+                p = {uint8_t(std::min(255, a.r + int(rng() % spread))),
+                     uint8_t(std::min(255, a.g + int(rng() % spread))),
+                     uint8_t(std::min(255, a.b + int(rng() % spread))),
+                     uint8_t(std::min(255, a.a + int(rng() % spread)))};
                 break;
             case 3: {
                 const int t = int(rng() % 7);
@@ -182,7 +184,10 @@ std::vector<Rgba> AdversarialBlock(std::mt19937& rng, int kind) {
                 break;
             }
             case 4: p = a; break;
-            case 5: p = {uint8_t(rng() % 2 * 255), uint8_t(rng() % 2 * 255), uint8_t(rng() % 2 * 255), uint8_t(rng() % 2 * 255)}; break;
+            case 5:
+                p = {uint8_t(rng() % 2 * 255), uint8_t(rng() % 2 * 255), uint8_t(rng() % 2 * 255),
+                     uint8_t(rng() % 2 * 255)};
+                break;
             default: {
                 const uint8_t t = byte();
                 p = {t, uint8_t(255 - t), uint8_t(t / 2 + rng() % 3), uint8_t(255 - t)};
@@ -316,7 +321,8 @@ RoundTripError RoundTrip(const Image& image, int format, const std::vector<int>&
 TEST(DxtEncode, EncodeThenDecodeStaysClose) {
     Image gradient = *CreateImage(64, 64);
     for (int y = 0; y < 64; ++y) {
-        for (int x = 0; x < 64; ++x) SetPixel(gradient, x, y, {uint8_t(x * 4), uint8_t(y * 4), uint8_t(x + y * 2), uint8_t(255 - x * 3)});
+        for (int x = 0; x < 64; ++x)
+            SetPixel(gradient, x, y, {uint8_t(x * 4), uint8_t(y * 4), uint8_t(x + y * 2), uint8_t(255 - x * 3)});
     }
     const Image natural = NaturalImage(96, 64, 11);
     struct Case {

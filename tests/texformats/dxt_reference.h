@@ -17,7 +17,7 @@ using Bytes = std::vector<uint8_t>;
 inline Bytes ColorBlock(uint16_t c0, uint16_t c1, const int (&indices)[16]) {
     uint32_t word = 0;
     for (int i = 0; i < 16; ++i) word |= uint32_t(indices[i]) << (2 * i);
-    return {uint8_t(c0), uint8_t(c0 >> 8), uint8_t(c1), uint8_t(c1 >> 8),
+    return {uint8_t(c0),   uint8_t(c0 >> 8),   uint8_t(c1),         uint8_t(c1 >> 8),
             uint8_t(word), uint8_t(word >> 8), uint8_t(word >> 16), uint8_t(word >> 24)};
 }
 
@@ -156,7 +156,9 @@ inline void EncodeColor(const uint8_t* pixels, uint8_t out[8]) {
     uint32_t indices = 0;
     if (c0 != c1) {
         const Rgb p0 = Expand(c0), p1 = Expand(c1);
-        const Rgb palette[4] = {p0, p1, {(2 * p0.r + p1.r) / 3, (2 * p0.g + p1.g) / 3, (2 * p0.b + p1.b) / 3},
+        const Rgb palette[4] = {p0,
+                                p1,
+                                {(2 * p0.r + p1.r) / 3, (2 * p0.g + p1.g) / 3, (2 * p0.b + p1.b) / 3},
                                 {(p0.r + 2 * p1.r) / 3, (p0.g + 2 * p1.g) / 3, (p0.b + 2 * p1.b) / 3}};
         for (int i = 0; i < 16; ++i) {
             int best = 0, bestDistance = 1 << 30;
@@ -172,8 +174,9 @@ inline void EncodeColor(const uint8_t* pixels, uint8_t out[8]) {
             indices |= uint32_t(best) << (2 * i);
         }
     }
-    const uint8_t bytes[8] = {uint8_t(c0), uint8_t(c0 >> 8), uint8_t(c1), uint8_t(c1 >> 8),
-                              uint8_t(indices), uint8_t(indices >> 8), uint8_t(indices >> 16), uint8_t(indices >> 24)};
+    const uint8_t bytes[8] = {
+        uint8_t(c0),           uint8_t(c0 >> 8),       uint8_t(c1),           uint8_t(c1 >> 8), uint8_t(indices),
+        uint8_t(indices >> 8), uint8_t(indices >> 16), uint8_t(indices >> 24)};
     std::copy(bytes, bytes + 8, out);
 }
 
