@@ -93,62 +93,76 @@ const uint8_t* Bc5Blue() {
     return table.blue;
 }
 
-/// Writes the sixteen pixels of one block as four rows of four words at out, rows pitch bytes
-/// apart.
-template <int Format>
-inline void DecodeBlockTo(const uint8_t* block, uint8_t* out, std::size_t pitch, const uint8_t* bc5Blue) {
+/// Where a block's sixteen pixels go: four rows of four 32-bit words, pitch bytes apart.
+struct BlockOut {
+    uint8_t* first;
+    std::size_t pitch;
     // Each pixel is stored on its own: gathering a row in a local array and copying it as one
     // 16-byte value stalls on store forwarding.
-    auto put = [out, pitch](int i, uint32_t word) { std::memcpy(out + (i / 4) * pitch + (i % 4) * 4, &word, 4); };
-    if constexpr (Format == kBc5) {
-        // Red and green words are ORed into the pixel; blue comes from the table by their key.
-        uint8_t red[8], green[8];
-        AlphaTable(block, red);
-        AlphaTable(block + 8, green);
-        uint32_t redWords[8], greenWords[8];
-        for (int k = 0; k < 8; ++k) {
-            redWords[k] = PixelWord(red[k], 0, 0, 255);
-            greenWords[k] = PixelWord(0, green[k], 0, 0);
-        }
-        uint64_t redBits = AlphaIndexBits(block);
-        uint64_t greenBits = AlphaIndexBits(block + 8);
-        for (int i = 0; i < 16; ++i, redBits >>= 3, greenBits >>= 3) {
-            const uint32_t word = redWords[redBits & 7] | greenWords[greenBits & 7];
-            put(i, word | PixelWord(0, 0, bc5Blue[RedGreenKey(word)], 0));
-        }
-    } else {
-        const uint8_t* colorBlock = Format == kDxt1 ? block : block + 8;
-        uint32_t palette[4];
-        ColorPalette(colorBlock, Format != kDxt1, palette);
-        uint32_t indices = Le32(colorBlock + 4);
-        if constexpr (Format == kDxt1) {
-            for (int i = 0; i < 16; ++i, indices >>= 2) put(i, palette[indices & 3]);
-        } else {
-            constexpr uint32_t kColorMask = ~PixelWord(0, 0, 0, 255);
-            for (uint32_t& entry : palette) entry &= kColorMask;
-            if constexpr (Format == kDxt3) {
-                uint64_t nibbles = uint64_t(Le32(block)) | uint64_t(Le32(block + 4)) << 32;
-                for (int i = 0; i < 16; ++i, indices >>= 2, nibbles >>= 4) {
-                    put(i, palette[indices & 3] | PixelWord(0, 0, 0, uint32_t(nibbles & 15) * 17));
-                }
-            } else {
-                uint8_t alpha[8];
-                AlphaTable(block, alpha);
-                uint32_t alphaWords[8];
-                for (int k = 0; k < 8; ++k) alphaWords[k] = PixelWord(0, 0, 0, alpha[k]);
-                uint64_t alphaBits = AlphaIndexBits(block);
-                for (int i = 0; i < 16; ++i, indices >>= 2, alphaBits >>= 3) {
-                    put(i, palette[indices & 3] | alphaWords[alphaBits & 7]);
-                }
-            }
-        }
+    void Put(int i, uint32_t word) const { std::memcpy(first + (i / 4) * pitch + (i % 4) * 4, &word, 4); }
+};
+
+inline void DecodeDxt1Block(const uint8_t* block, const BlockOut& out) {
+    uint32_t palette[4];
+    ColorPalette(block, false, palette);
+    uint32_t indices = Le32(block + 4);
+    for (int i = 0; i < 16; ++i, indices >>= 2) out.Put(i, palette[indices & 3]);
+}
+
+/// The palette of the colour block of a DXT3 / DXT5 block with the alpha bytes cleared, ready
+/// to be ORed with the alpha of each pixel.
+inline void OpaqueFreePalette(const uint8_t* block, uint32_t palette[4]) {
+    ColorPalette(block + 8, true, palette);
+    constexpr uint32_t kColorMask = ~PixelWord(0, 0, 0, 255);
+    for (int k = 0; k < 4; ++k) palette[k] &= kColorMask;
+}
+
+inline void DecodeDxt3Block(const uint8_t* block, const BlockOut& out) {
+    uint32_t palette[4];
+    OpaqueFreePalette(block, palette);
+    uint32_t indices = Le32(block + 12);
+    uint64_t nibbles = uint64_t(Le32(block)) | uint64_t(Le32(block + 4)) << 32;
+    for (int i = 0; i < 16; ++i, indices >>= 2, nibbles >>= 4) {
+        out.Put(i, palette[indices & 3] | PixelWord(0, 0, 0, uint32_t(nibbles & 15) * 17));
     }
 }
 
-template <int Format>
-void DecodeImage(const uint8_t* data, Image& image) {
-    const uint8_t* bc5Blue = Format == kBc5 ? Bc5Blue() : nullptr;
-    const std::size_t blockBytes = BlockBytes(Format);
+inline void DecodeDxt5Block(const uint8_t* block, const BlockOut& out) {
+    uint32_t palette[4];
+    OpaqueFreePalette(block, palette);
+    uint8_t alpha[8];
+    AlphaTable(block, alpha);
+    uint32_t alphaWords[8];
+    for (int k = 0; k < 8; ++k) alphaWords[k] = PixelWord(0, 0, 0, alpha[k]);
+    uint32_t indices = Le32(block + 12);
+    uint64_t alphaBits = AlphaIndexBits(block);
+    for (int i = 0; i < 16; ++i, indices >>= 2, alphaBits >>= 3) {
+        out.Put(i, palette[indices & 3] | alphaWords[alphaBits & 7]);
+    }
+}
+
+/// Red and green words are ORed into the pixel; blue comes from the table by their key.
+inline void DecodeBc5Block(const uint8_t* block, const BlockOut& out, const uint8_t* blueTable) {
+    uint8_t red[8], green[8];
+    AlphaTable(block, red);
+    AlphaTable(block + 8, green);
+    uint32_t redWords[8], greenWords[8];
+    for (int k = 0; k < 8; ++k) {
+        redWords[k] = PixelWord(red[k], 0, 0, 255);
+        greenWords[k] = PixelWord(0, green[k], 0, 0);
+    }
+    uint64_t redBits = AlphaIndexBits(block);
+    uint64_t greenBits = AlphaIndexBits(block + 8);
+    for (int i = 0; i < 16; ++i, redBits >>= 3, greenBits >>= 3) {
+        const uint32_t word = redWords[redBits & 7] | greenWords[greenBits & 7];
+        out.Put(i, word | PixelWord(0, 0, blueTable[RedGreenKey(word)], 0));
+    }
+}
+
+/// Runs decodeBlock(block, BlockOut) over every block: straight into the image for blocks
+/// inside it, through a scratch block for those on the right and bottom edges.
+template <typename DecodeBlock>
+void DecodeImage(const uint8_t* data, std::size_t blockBytes, Image& image, DecodeBlock decodeBlock) {
     const std::size_t pitch = image.pitch();
     const int fullColumns = image.width / 4;
     const int blocksX = (image.width + 3) / 4;
@@ -158,12 +172,11 @@ void DecodeImage(const uint8_t* data, Image& image) {
         uint8_t* out = image.row(by * 4);
         int bx = 0;
         if (rows == 4) {
-            for (; bx < fullColumns; ++bx, block += blockBytes)
-                DecodeBlockTo<Format>(block, out + bx * 16, pitch, bc5Blue);
+            for (; bx < fullColumns; ++bx, block += blockBytes) decodeBlock(block, BlockOut{out + bx * 16, pitch});
         }
         for (; bx < blocksX; ++bx, block += blockBytes) {
             uint8_t scratch[64];
-            DecodeBlockTo<Format>(block, scratch, 16, bc5Blue);
+            decodeBlock(block, BlockOut{scratch, 16});
             const std::size_t bytes = std::size_t(std::min(4, image.width - bx * 4)) * 4;
             for (int row = 0; row < rows; ++row) std::memcpy(out + row * pitch + bx * 16, scratch + row * 16, bytes);
         }
@@ -199,11 +212,24 @@ std::optional<Image> DecodeDxt(const uint8_t* data, std::size_t available, int w
     if (available < DxtDataSize(width, height, format)) return std::nullopt;
     auto image = CreateImageUninitialized(width, height, 32);
     if (!image) return std::nullopt;
+    // Each block decoder is passed as its own lambda type so that it is inlined into the loop.
+    const std::size_t blockBytes = BlockBytes(format);
     switch (format) {
-        case kDxt1: DecodeImage<kDxt1>(data, *image); break;
-        case kDxt3: DecodeImage<kDxt3>(data, *image); break;
-        case kDxt5: DecodeImage<kDxt5>(data, *image); break;
-        default: DecodeImage<kBc5>(data, *image); break;
+        case kDxt1:
+            DecodeImage(data, blockBytes, *image, [](auto block, const auto& out) { DecodeDxt1Block(block, out); });
+            break;
+        case kDxt3:
+            DecodeImage(data, blockBytes, *image, [](auto block, const auto& out) { DecodeDxt3Block(block, out); });
+            break;
+        case kDxt5:
+            DecodeImage(data, blockBytes, *image, [](auto block, const auto& out) { DecodeDxt5Block(block, out); });
+            break;
+        default: {
+            const uint8_t* blueTable = Bc5Blue();
+            DecodeImage(data, blockBytes, *image,
+                        [blueTable](auto block, const auto& out) { DecodeBc5Block(block, out, blueTable); });
+            break;
+        }
     }
     return image;
 }
