@@ -3,12 +3,13 @@
 #include <functional>
 #include <string>
 
+#include "platform/modal_dialog_gtk.h"
 #include "tools/resize.h"
 
 namespace {
 
 struct ResizeWindow {
-    GtkWidget* dialog = nullptr;
+    ModalDialog dialog;
     GtkWidget* widthEntry = nullptr;
     GtkWidget* heightEntry = nullptr;
     GtkWidget* keepAspect = nullptr;
@@ -19,22 +20,6 @@ struct ResizeWindow {
     bool writingText = false;
     ImageSize chosen;
 };
-
-void SetAccessibleName(GtkWidget* widget, const char* name) {
-    atk_object_set_name(gtk_widget_get_accessible(widget), name);
-}
-
-GtkWidget* Place(GtkWidget* fixed, GtkWidget* widget, int x, int y, int width, int height) {
-    gtk_widget_set_size_request(widget, width, height);
-    gtk_fixed_put(GTK_FIXED(fixed), widget, x, y);
-    return widget;
-}
-
-GtkWidget* PlaceLabel(GtkWidget* fixed, const std::string& text, int x, int y, int width, int height) {
-    GtkWidget* label = gtk_label_new(text.c_str());
-    gtk_label_set_xalign(GTK_LABEL(label), 0.0f);
-    return Place(fixed, label, x, y, width, height);
-}
 
 // Calls visit on widget and on every widget below it, internal children included.
 void ForEachWidget(GtkWidget* widget, const std::function<void(GtkWidget*)>& visit) {
@@ -61,7 +46,7 @@ GtkStyleProvider* CompactComboStyle() {
 }
 
 // An editable list of the usual sizes whose text starts as value; returns its entry.
-GtkWidget* PlaceSizeCombo(GtkWidget* fixed, GtkWidget* label, const char* name, int value, int y) {
+GtkWidget* PlaceSizeCombo(const ModalDialog& dialog, GtkWidget* label, const char* name, int value, int y) {
     GtkWidget* combo = gtk_combo_box_text_new_with_entry();
     for (int size : kResizeListSizes)
         gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(combo), std::to_string(size).c_str());
@@ -72,14 +57,11 @@ GtkWidget* PlaceSizeCombo(GtkWidget* fixed, GtkWidget* label, const char* name, 
     gtk_label_set_mnemonic_widget(GTK_LABEL(label), entry);
     SetAccessibleName(combo, name);
     SetAccessibleName(entry, name);
-    // The list's drop-down button is a widget of its own for screen readers.
-    const std::string listName = std::string(name) + " list";
-    ForEachWidget(combo, [&](GtkWidget* part) {
-        if (GTK_IS_TOGGLE_BUTTON(part)) SetAccessibleName(part, listName.c_str());
+    ForEachWidget(combo, [](GtkWidget* part) {
         gtk_style_context_add_provider(gtk_widget_get_style_context(part), CompactComboStyle(),
                                        GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
     });
-    Place(fixed, combo, 80, y, 100, 24);
+    PlaceControl(dialog, combo, 80, y, 100, 24);
     return entry;
 }
 
@@ -116,47 +98,32 @@ void OnOk(GtkButton*, gpointer data) {
         return;
     }
     window.chosen = *size;
-    gtk_dialog_response(GTK_DIALOG(window.dialog), GTK_RESPONSE_OK);
+    EndModalDialog(window.dialog.window, GTK_RESPONSE_OK);
 }
 
 void OnCancel(GtkButton*, gpointer data) {
-    gtk_dialog_response(GTK_DIALOG(static_cast<ResizeWindow*>(data)->dialog), GTK_RESPONSE_CANCEL);
+    EndModalDialog(static_cast<ResizeWindow*>(data)->dialog.window, GTK_RESPONSE_CANCEL);
 }
 
 void BuildWindow(ResizeWindow& window, GtkWindow* parent) {
-    window.dialog = gtk_dialog_new();
-    GtkWindow* dialog = GTK_WINDOW(window.dialog);
-    gtk_window_set_title(dialog, "Resize");
-    gtk_window_set_modal(dialog, TRUE);
-    if (parent) gtk_window_set_transient_for(dialog, parent);
-    gtk_window_set_position(dialog, GTK_WIN_POS_CENTER_ON_PARENT);
-    gtk_window_set_resizable(dialog, FALSE);
-    gtk_window_set_default_size(dialog, 360, 200);
-
-    GtkWidget* content = gtk_dialog_get_content_area(GTK_DIALOG(window.dialog));
-    gtk_container_set_border_width(GTK_CONTAINER(content), 0);
-    GtkWidget* fixed = gtk_fixed_new();
-    gtk_widget_set_size_request(fixed, 360, 200);
-    gtk_box_pack_start(GTK_BOX(content), fixed, TRUE, TRUE, 0);
-
-    PlaceLabel(fixed,
+    window.dialog = CreateModalDialog(parent, "Resize", 360, 200);
+    const ModalDialog& dialog = window.dialog;
+    PlaceLabel(dialog,
                "Current size: " + std::to_string(window.width) + " x " + std::to_string(window.height) + " pixels",
                12, 14, 330, 20);
-    GtkWidget* widthLabel = PlaceLabel(fixed, "Width:", 12, 48, 60, 20);
-    window.widthEntry = PlaceSizeCombo(fixed, widthLabel, "Width", window.width, 44);
-    GtkWidget* heightLabel = PlaceLabel(fixed, "Height:", 12, 80, 60, 20);
-    window.heightEntry = PlaceSizeCombo(fixed, heightLabel, "Height", window.height, 76);
+    GtkWidget* widthLabel = PlaceLabel(dialog, "Width:", 12, 48, 60, 20);
+    window.widthEntry = PlaceSizeCombo(dialog, widthLabel, "Width", window.width, 44);
+    GtkWidget* heightLabel = PlaceLabel(dialog, "Height:", 12, 80, 60, 20);
+    window.heightEntry = PlaceSizeCombo(dialog, heightLabel, "Height", window.height, 76);
 
-    window.keepAspect = Place(fixed, gtk_check_button_new_with_label("Keep aspect ratio"), 196, 60, 150, 24);
+    window.keepAspect = PlaceControl(dialog, gtk_check_button_new_with_label("Keep aspect ratio"), 196, 60, 150, 24);
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(window.keepAspect), TRUE);
-    GtkWidget* fit = Place(fixed, gtk_button_new_with_label("Fit Serious Sam 1 (powers of 2, max 1024)"),
-                           12, 116, 334, 26);
-    window.message = PlaceLabel(fixed, "", 12, 172, 160, 20);
+    GtkWidget* fit = PlaceControl(dialog, gtk_button_new_with_label("Fit Serious Sam 1 (powers of 2, max 1024)"),
+                                  12, 116, 334, 26);
+    window.message = PlaceLabel(dialog, "", 12, 172, 160, 20);
     SetAccessibleName(window.message, "Message");
-    GtkWidget* ok = Place(fixed, gtk_button_new_with_label("OK"), 176, 164, 80, 28);
-    GtkWidget* cancel = Place(fixed, gtk_button_new_with_label("Cancel"), 266, 164, 80, 28);
-    gtk_widget_set_can_default(ok, TRUE);
-    gtk_window_set_default(dialog, ok);
+    GtkWidget* ok = PlaceDefaultButton(dialog, "OK", 176, 164, 80, 28);
+    GtkWidget* cancel = PlaceControl(dialog, gtk_button_new_with_label("Cancel"), 266, 164, 80, 28);
 
     g_signal_connect(window.widthEntry, "changed", G_CALLBACK(OnSizeTextChanged), &window);
     g_signal_connect(window.heightEntry, "changed", G_CALLBACK(OnSizeTextChanged), &window);
@@ -172,11 +139,8 @@ bool AskResize(GtkWindow* parent, int width, int height, int& newWidth, int& new
     window.width = width;
     window.height = height;
     BuildWindow(window, parent);
-    gtk_widget_show_all(window.dialog);
-    // Escape and the close button end the run with a response other than OK.
-    const bool confirmed = gtk_dialog_run(GTK_DIALOG(window.dialog)) == GTK_RESPONSE_OK;
-    gtk_widget_destroy(window.dialog);
-    if (parent) gtk_window_present(parent);
+    const bool confirmed = RunModalDialog(window.dialog);
+    CloseModalDialog(window.dialog, parent);
     if (!confirmed) return false;
     newWidth = window.chosen.width;
     newHeight = window.chosen.height;

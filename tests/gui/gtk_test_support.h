@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace gtk_test_support {
 
@@ -41,18 +42,41 @@ inline GtkWidget* FindByAccessibleName(GtkWidget* root, const std::string& name,
     return search.found;
 }
 
+/// What a screen reader meets in window that it could not name: "role" of every accessible
+/// control (button, check box, list, text field, ...) whose accessible name is empty.
+inline std::vector<std::string> UnnamedControls(GtkWidget* window) {
+    std::vector<std::string> unnamed;
+    std::function<void(AtkObject*)> visit = [&](AtkObject* object) {
+        switch (atk_object_get_role(object)) {
+            case ATK_ROLE_PUSH_BUTTON:
+            case ATK_ROLE_TOGGLE_BUTTON:
+            case ATK_ROLE_CHECK_BOX:
+            case ATK_ROLE_RADIO_BUTTON:
+            case ATK_ROLE_COMBO_BOX:
+            case ATK_ROLE_TEXT:
+            case ATK_ROLE_ENTRY:
+            case ATK_ROLE_SPIN_BUTTON:
+            case ATK_ROLE_SLIDER: {
+                const char* name = atk_object_get_name(object);
+                if (!name || !*name) unnamed.push_back(atk_role_get_name(atk_object_get_role(object)));
+                break;
+            }
+            default: break;
+        }
+        const int count = atk_object_get_n_accessible_children(object);
+        for (int i = 0; i < count; ++i) {
+            AtkObject* child = atk_object_ref_accessible_child(object, i);
+            if (!child) continue;
+            visit(child);
+            g_object_unref(child);
+        }
+    };
+    visit(gtk_widget_get_accessible(window));
+    return unnamed;
+}
+
 /// Presses a key on a window through its key bindings (Escape closes a dialog).
 inline void PressKey(GtkWidget* window, guint key) { gtk_bindings_activate(G_OBJECT(window), key, GdkModifierType(0)); }
-
-/// Calls every widget below root (internal children included).
-inline void ForEachWidget(GtkWidget* root, const std::function<void(GtkWidget*)>& visit) {
-    visit(root);
-    if (!GTK_IS_CONTAINER(root)) return;
-    gtk_container_forall(
-        GTK_CONTAINER(root),
-        [](GtkWidget* child, gpointer data) { ForEachWidget(child, *static_cast<const std::function<void(GtkWidget*)>*>(data)); },
-        const_cast<std::function<void(GtkWidget*)>*>(&visit));
-}
 
 /// Runs act on the visible top-level window titled title as soon as it is shown (polling from
 /// the main loop, which a modal window's nested loop also serves). Gives up after ~5 s.

@@ -35,10 +35,7 @@ protected:
 TEST_F(ResizeWindowTest, KeepAspectFollowsTheUserOnlyAndOkValidates) {
     Seen seen;
     WhenWindowShows("Resize", [&](GtkWidget* window) {
-        ForEachWidget(window, [&](GtkWidget* w) {
-            if ((GTK_IS_BUTTON(w) || GTK_IS_ENTRY(w) || GTK_IS_COMBO_BOX(w)) && AccessibleName(w).empty())
-                seen.unnamed.push_back(G_OBJECT_TYPE_NAME(w));
-        });
+        seen.unnamed = UnnamedControls(window);
         GtkWidget* width = FindByAccessibleName(window, "Width", GTK_TYPE_ENTRY);
         GtkWidget* height = FindByAccessibleName(window, "Height", GTK_TYPE_ENTRY);
         GtkWidget* message = FindByAccessibleName(window, "Message");
