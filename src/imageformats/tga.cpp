@@ -78,7 +78,7 @@ enum class PixelKind {
     Grey,    // first byte is grey, further bytes ignored
     Mapped,  // first byte indexes the palette
     Word16,  // 5-5-5 word, optional 1-bit alpha
-    Bgr,     // blue, green, red (a fourth byte, if any, ignored)
+    Bgr,     // blue, green, red
     Bgra,    // blue, green, red, alpha
 };
 
@@ -157,12 +157,22 @@ uint8_t ConvertPixels(const PixelFormat& format, const uint8_t* src, uint8_t* ds
             for (std::size_t i = 0; i < count; ++i)
                 StorePixel(dst + i * 4, Word16ToRgba(Le16(src + i * 2), format.transparentWhenBit15Clear));
             return 0;
-        case PixelKind::Bgr:
-            for (std::size_t i = 0; i < count; ++i) {
-                const uint8_t* s = src + i * 3;
+        case PixelKind::Bgr: {
+            // Each pixel is read as a 4-byte word (B, G, R and the next pixel's first byte):
+            // byte-swapping it puts R, G, B in place. The last pixel is read bytewise so no
+            // read goes past the given pixels.
+            const std::size_t wordPixels = count > 0 ? count - 1 : 0;
+            for (std::size_t i = 0; i < wordPixels; ++i) {
+                uint32_t v;
+                std::memcpy(&v, src + i * 3, 4);
+                StorePixel(dst + i * 4, (__builtin_bswap32(v) >> 8) | 0xFF000000u);
+            }
+            for (std::size_t i = wordPixels; i < count; ++i) {
+                const uint8_t* s = src + i * step;
                 StorePixel(dst + i * 4, PackRgba(s[2], s[1], s[0], 255));
             }
             return 0;
+        }
         case PixelKind::Bgra: {
             uint32_t alphaSeen = 0;
             for (std::size_t i = 0; i < count; ++i) {
@@ -283,7 +293,16 @@ std::optional<Image> Fail(LoadInfo& info, std::string message) {
 // Copies RGBA pixels to BGRA or BGR (alpha forced to 255 when the source has no alpha).
 void WriteBgrPixels(const uint8_t* src, uint8_t* dst, std::size_t count, bool withAlpha, bool opaque) {
     if (!withAlpha) {
-        for (std::size_t i = 0; i < count; ++i) {
+        // Byte-swapped RGBA words give B, G, R in their low three bytes; each 4-byte store's
+        // extra byte is overwritten by the next pixel, and the last pixel is written bytewise.
+        const std::size_t wordPixels = count > 0 ? count - 1 : 0;
+        for (std::size_t i = 0; i < wordPixels; ++i) {
+            uint32_t v;
+            std::memcpy(&v, src + i * 4, 4);
+            v = __builtin_bswap32(v) >> 8;
+            std::memcpy(dst + i * 3, &v, 4);
+        }
+        for (std::size_t i = wordPixels; i < count; ++i) {
             dst[i * 3] = src[i * 4 + 2];
             dst[i * 3 + 1] = src[i * 4 + 1];
             dst[i * 3 + 2] = src[i * 4];

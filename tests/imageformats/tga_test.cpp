@@ -377,6 +377,10 @@ TEST(TgaLoadTest, EveryTruncationFailsCleanlyOrLoadsAPrefix) {
                                           {'x', 1, 2, 3, 4, 5, 6, 7, 8, 9, 0x81, 1, 0x03, 2, 0, 1, 2});
     const Case cases[] = {
         {"raw 32-bit", ToVector(EncodeTga(PatternImage(3, 2, true), true)), {}, 18 + 3 * 2 * 4},
+        {"raw 24-bit, nothing after the pixels",
+         TgaFile({.width = 3, .height = 2, .descriptor = 0}, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18}),
+         {},
+         18 + 18},
         {"encoded 24-bit",
          TgaFile({.type = 10, .width = 3, .height = 2, .descriptor = 0},
                  {0x82, 1, 2, 3, 0x01, 4, 5, 6, 7, 8, 9, 0x80, 10, 11, 12}),
