@@ -123,7 +123,9 @@ void ColorBlock(const BlockRegisters& block, uint8_t out[8]) {
     }
     sums = _mm_add_epi16(sums, _mm_srli_si128(sums, 8));
     products = _mm_add_epi32(products, _mm_srli_si128(products, 8));
-    for (int c = 0; c < 3; ++c) stats.sum[c] = _mm_extract_epi16(sums, c);
+    stats.sum[0] = _mm_extract_epi16(sums, 0);
+    stats.sum[1] = _mm_extract_epi16(sums, 1);
+    stats.sum[2] = _mm_extract_epi16(sums, 2);
     stats.sumRedGreen = _mm_cvtsi128_si32(products);
     stats.sumBlueGreen = _mm_cvtsi128_si32(_mm_srli_si128(products, 4));
 
