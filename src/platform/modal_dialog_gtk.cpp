@@ -38,6 +38,17 @@ GtkWidget* PlaceDefaultButton(const ModalDialog& dialog, const char* text, int x
     return button;
 }
 
+void UseCompactStyle(GtkWidget* widget) {
+    static GtkCssProvider* css = [] {
+        GtkCssProvider* provider = gtk_css_provider_new();
+        gtk_css_provider_load_from_data(
+            provider, "entry, button { min-height: 20px; padding-top: 1px; padding-bottom: 1px; }", -1, nullptr);
+        return provider;
+    }();
+    gtk_style_context_add_provider(gtk_widget_get_style_context(widget), GTK_STYLE_PROVIDER(css),
+                                   GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+}
+
 void SetAccessibleName(GtkWidget* widget, const char* name) {
     atk_object_set_name(gtk_widget_get_accessible(widget), name);
 }

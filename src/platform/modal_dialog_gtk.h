@@ -22,6 +22,10 @@ GtkWidget* PlaceLabel(const ModalDialog& dialog, const std::string& text, int x,
 /// A push button that becomes the default (Return in text fields presses it).
 GtkWidget* PlaceDefaultButton(const ModalDialog& dialog, const char* text, int x, int y, int width, int height);
 
+/// Lets an entry or button (or the parts of a combo box) shrink to the 24 to 28 pixel heights of
+/// our layouts; the theme's own minimum is taller.
+void UseCompactStyle(GtkWidget* widget);
+
 /// The name a screen reader announces for widget.
 void SetAccessibleName(GtkWidget* widget, const char* name);
 

@@ -9,6 +9,7 @@
 
 #include "app/archive_path.h"
 #include "platform/file_io.h"
+#include "platform/modal_dialog_gtk.h"
 #include "texformats/gro_archive.h"
 
 namespace {
@@ -29,24 +30,9 @@ struct Browser {
     std::vector<std::string> selection;
 };
 
-void SetAccessibleName(GtkWidget* widget, const char* name) {
-    atk_object_set_name(gtk_widget_get_accessible(widget), name);
-}
-
-// The theme's entries and buttons are taller than the 24 and 28 pixels the layout gives them.
-GtkStyleProvider* CompactStyle() {
-    static GtkCssProvider* css = [] {
-        GtkCssProvider* provider = gtk_css_provider_new();
-        gtk_css_provider_load_from_data(
-            provider, "entry, button { min-height: 20px; padding-top: 1px; padding-bottom: 1px; }", -1, nullptr);
-        return provider;
-    }();
-    return GTK_STYLE_PROVIDER(css);
-}
-
+/// A control of the given size; the theme's entries and buttons would be taller.
 GtkWidget* Compact(GtkWidget* widget, int width, int height) {
-    gtk_style_context_add_provider(gtk_widget_get_style_context(widget), CompactStyle(),
-                                   GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+    UseCompactStyle(widget);
     gtk_widget_set_size_request(widget, width, height);
     return widget;
 }

@@ -33,18 +33,6 @@ void ForEachWidget(GtkWidget* widget, const std::function<void(GtkWidget*)>& vis
         const_cast<std::function<void(GtkWidget*)>*>(&visit));
 }
 
-// The theme's combo boxes are taller than the 24 pixels the layout gives them; without this the
-// width and height lists touch each other.
-GtkStyleProvider* CompactComboStyle() {
-    static GtkCssProvider* css = [] {
-        GtkCssProvider* provider = gtk_css_provider_new();
-        gtk_css_provider_load_from_data(
-            provider, "entry, button { min-height: 20px; padding-top: 1px; padding-bottom: 1px; }", -1, nullptr);
-        return provider;
-    }();
-    return GTK_STYLE_PROVIDER(css);
-}
-
 // An editable list of the usual sizes whose text starts as value; returns its entry.
 GtkWidget* PlaceSizeCombo(const ModalDialog& dialog, GtkWidget* label, const char* name, int value, int y) {
     GtkWidget* combo = gtk_combo_box_text_new_with_entry();
@@ -57,10 +45,9 @@ GtkWidget* PlaceSizeCombo(const ModalDialog& dialog, GtkWidget* label, const cha
     gtk_label_set_mnemonic_widget(GTK_LABEL(label), entry);
     SetAccessibleName(combo, name);
     SetAccessibleName(entry, name);
-    ForEachWidget(combo, [](GtkWidget* part) {
-        gtk_style_context_add_provider(gtk_widget_get_style_context(part), CompactComboStyle(),
-                                       GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
-    });
+    // The theme's combo boxes are taller than the 24 pixels the layout gives them; without this
+    // the width and height lists touch each other.
+    ForEachWidget(combo, UseCompactStyle);
     PlaceControl(dialog, combo, 80, y, 100, 24);
     return entry;
 }

@@ -19,12 +19,14 @@ using testing_support::ZipEntry;
 
 namespace {
 
-GtkWidget* CountLabel(GtkWidget* window) {
+/// The label whose text ends with " textures", below root.
+GtkWidget* CountLabel(GtkWidget* root) {
+    if (GTK_IS_LABEL(root) && std::string(gtk_label_get_text(GTK_LABEL(root))).ends_with(" textures")) return root;
+    if (!GTK_IS_CONTAINER(root)) return nullptr;
+    GList* children = gtk_container_get_children(GTK_CONTAINER(root));
     GtkWidget* found = nullptr;
-    ForEachWidget(window, [&](GtkWidget* w) {
-        if (!found && GTK_IS_LABEL(w) && std::string(gtk_label_get_text(GTK_LABEL(w))).ends_with(" textures"))
-            found = w;
-    });
+    for (GList* it = children; it && !found; it = it->next) found = CountLabel(GTK_WIDGET(it->data));
+    g_list_free(children);
     return found;
 }
 
@@ -80,16 +82,6 @@ void Click(GtkWidget* window, const char* button) {
 
 void ProcessEvents() {
     while (gtk_events_pending()) gtk_main_iteration();
-}
-
-std::vector<std::string> UnnamedControls(GtkWidget* window) {
-    std::vector<std::string> unnamed;
-    ForEachWidget(window, [&](GtkWidget* w) {
-        if ((GTK_IS_BUTTON(w) || GTK_IS_ENTRY(w) || GTK_IS_TREE_VIEW(w) || GTK_IS_LABEL(w)) &&
-            AccessibleName(w).empty() && gtk_widget_get_visible(w))
-            unnamed.push_back(G_OBJECT_TYPE_NAME(w));
-    });
-    return unnamed;
 }
 
 class GroBrowserWindowTest : public ::testing::Test {
