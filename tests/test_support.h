@@ -27,6 +27,9 @@ private:
 std::string FixturePath(const std::string& name);
 std::vector<uint8_t> ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+/// The same for text files, byte for byte.
+std::string ReadText(const std::string& path);
+void WriteText(const std::string& path, const std::string& text);
 
 /// A w x h RGBA image whose pixel (x, y) is (x*7+y, x+y*13, x*y, 255 - x) modulo 256.
 Image PatternImage(int width, int height, bool withAlpha = true);

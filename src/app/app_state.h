@@ -12,6 +12,15 @@
 /// Caption of every message box of the main window and the title without a document.
 inline constexpr const char* kMainTitle = "Serious Sam Glimmerkit";
 
+/// Where and how the main window opens: the defaults, replaced by remembered geometry that
+/// passes the checks when the preferences are loaded.
+struct WindowGeometry {
+    int x = 100, y = 50;            // used only when not centred
+    int width = 824, height = 448;  // inner (client) size
+    bool centred = true;
+    bool maximised = false;
+};
+
 struct AppState {
     Document doc;
     History history;
@@ -20,4 +29,5 @@ struct AppState {
     std::string prefsFile;    // empty: no preferences file (tests)
     Ui* ui = nullptr;         // message boxes and file dialogs
     MainView* view = nullptr; // the main window (or a recording view in tests)
+    WindowGeometry window;    // start-up geometry of the main window
 };

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 /// The user-editable settings, in the order they are read and written.
 struct Preferences {
@@ -21,6 +23,26 @@ struct Preferences {
     int warnSe1Size = 1;         // PrefWarnSE1Size
     int warnClipping = 1;        // PrefWarnClipping
 };
+
+/// The value of the first line whose key equals key in any letter case, with the blanks after
+/// "=" removed; none when no line has the key. fileText is the whole file (a leading
+/// byte-order mark is skipped); lines without "=" and lines starting with "#" or ";" are no
+/// keys. Any bytes are accepted.
+std::optional<std::string_view> FindPrefValue(std::string_view fileText, std::string_view key);
+/// The whole file text with key set to value: the first line of the key is replaced by
+/// "key = value", later lines of the same key are dropped, and a missing key is appended. Every
+/// other line stays as it was; the result starts with a byte-order mark and ends with a line
+/// feed. None when key or value cannot be stored on one line (line breaks, "=" in the key).
+std::optional<std::string> SetPrefValue(std::string_view fileText, std::string_view key, std::string_view value);
+
+/// The text-to-number conversions of the file, independent of the locale: leading blanks and a
+/// sign are accepted, the number ends at the first character that does not belong to it, and
+/// text that is no number gives 0. Integers saturate at the int64 limits; reals that are not
+/// finite (inf, nan, out of range) give 0.
+int64_t ParsePrefInt(std::string_view text);
+double ParsePrefReal(std::string_view text);
+/// value with exactly three decimals and a full stop ("-1.500").
+std::string FormatPrefReal(double value);
 
 /// The file's path for the given HOME (nullptr = HOME unset: "Glimmerkit/" in the current
 /// folder), creating the folder when needed.
