@@ -6,6 +6,7 @@
 #include <span>
 #include <string_view>
 
+#include "fuzz_checks.h"
 #include "imageformats/hdr.h"
 
 namespace {
@@ -31,7 +32,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (ClaimsHugeSize(bytes)) return 0;
     LoadInfo info;
     std::optional<Image> image = LoadHdr(bytes, info, {1.0, 1});
-    if (!image) return 0;
+    CheckLoadResult(image, info);
+    if (!image) {
+        if (!info.rgbeData.empty()) FuzzFail("RGBE array kept after a refusal");
+        return 0;
+    }
+    if (info.rgbeData.size() != image->byteSize()) FuzzFail("RGBE array does not match the image");
     ByteBuffer written;
     if (!EncodeHdr(info.rgbeData.data(), info.width, info.height, written)) std::abort();
     std::string error;

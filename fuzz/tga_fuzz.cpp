@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <span>
 
+#include "fuzz_checks.h"
 #include "imageformats/tga.h"
 #include "platform/bytes.h"
 
@@ -12,6 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     constexpr int64_t kMaxPixels = int64_t(1) << 22;
     if (size >= 18 && int64_t(Le16(data + 12)) * Le16(data + 14) > kMaxPixels) return 0;
     LoadInfo info;
-    if (const auto image = LoadTga(std::span<const uint8_t>(data, size), info)) EncodeTga(*image, true);
+    const auto image = LoadTga(std::span<const uint8_t>(data, size), info);
+    CheckLoadResult(image, info);
+    if (image) EncodeTga(*image, true);
     return 0;
 }
