@@ -86,12 +86,20 @@ int ListTexMembers(const ArchiveOpener& open, std::vector<ArchiveMember>& member
     return int(std::min<std::size_t>(members.size(), INT32_MAX));
 }
 
-/// Decompresses the current entry into out, which must already have the entry's stated size.
-/// True only when exactly that many bytes come out: a member that inflates to more than it
-/// claims is refused after one byte too many instead of being followed.
-bool ReadEntryData(archive* a, ByteBuffer& out) {
+// The first block of a member's data buffer. The buffer then doubles, up to the stated size,
+// only as data really arrives: a damaged entry that claims hundreds of MiB over a few bytes of
+// data costs no more memory than it holds.
+constexpr std::size_t kFirstDataBlockBytes = std::size_t(1) << 20;
+
+/// Decompresses the current entry into out (empty on entry), which ends up with exactly size
+/// bytes. True only when exactly that many bytes come out: a member that inflates to more than
+/// it claims is refused after one byte too many instead of being followed.
+bool ReadEntryData(archive* a, std::size_t size, ByteBuffer& out) {
     std::size_t done = 0;
-    while (done < out.size()) {
+    while (done < size) {
+        if (done == out.size() &&
+            !TryResize(out, std::min(size, std::max(kFirstDataBlockBytes, out.size() * 2))))
+            return false;
         const la_ssize_t n = archive_read_data(a, out.data() + done, out.size() - done);
         if (n <= 0) return false;
         done += std::size_t(n);
@@ -109,8 +117,7 @@ bool ExtractMember(const ArchiveOpener& open, const std::string& memberName, Byt
         if (EntryName(entry) != memberName) continue;
         const int64_t size = EntrySize(entry);
         if (size < 1 || size > kMaxArchiveMemberBytes) return false;
-        if (!TryResize(out, std::size_t(size))) return false;
-        if (ReadEntryData(a.get(), out)) return true;
+        if (ReadEntryData(a.get(), std::size_t(size), out)) return true;
         ByteBuffer().swap(out);
         return false;
     }

@@ -140,6 +140,7 @@ TEST(GroArchive, MembersLyingAboutTheirSizeAreRefused) {
     } cases[] = {
         {"bomb: claims more than any texture", uint32_t(kMaxArchiveMemberBytes + 1)},
         {"claims 4 GiB", 0xFFFFFFF0u},
+        {"claims 400 MiB, within the cap, over 4 KiB of data", uint32_t(400) << 20},
         {"inflates to more than claimed", 100},
         {"inflates to less than claimed", 8192},
     };
@@ -156,6 +157,15 @@ TEST(GroArchive, MembersLyingAboutTheirSizeAreRefused) {
         ASSERT_TRUE(ExtractArchiveMember(zip, "fine.tex", bytes));
         EXPECT_EQ(AsText(bytes), "fine");
     }
+}
+
+TEST(GroArchive, MembersLargerThanTheFirstBufferBlockComeOutWhole) {
+    std::string data(3 * 1024 * 1024 + 5, 'q');
+    for (std::size_t i = 0; i < data.size(); i += 4093) data[i] = char(i);
+    const auto zip = BuildZip({{"big.tex", data}});
+    ByteBuffer bytes;
+    ASSERT_TRUE(ExtractArchiveMember(zip, "big.tex", bytes));
+    EXPECT_TRUE(AsText(bytes) == data);
 }
 
 TEST(GroArchive, DamagedArchivesFailWithoutCrashing) {
