@@ -5,15 +5,14 @@
 #include <cstdlib>
 #include <span>
 
+#include "fuzz_checks.h"
 #include "imageformats/dds.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     LoadInfo info;
     const std::optional<Image> image = LoadDds(std::span<const uint8_t>(data, size), info);
-    if (!image) {
-        if (info.error.empty()) std::abort();
-        return 0;
-    }
+    CheckLoadResult(image, info);
+    if (!image) return 0;
     ByteBuffer written;
     if (!EncodeDds(*image, kDdsBgra, false, written)) std::abort();
     LoadInfo again;

@@ -6,8 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "imageformats/dds.h"
 #include "imageformats/hdr.h"
 #include "imageformats/tga.h"
+#include "imageformats/tiff.h"
 #include "platform/file_io.h"
 #include "texformats/ctse_builder.h"
 #include "texformats/ss1_tex_builder.h"
@@ -121,6 +123,18 @@ void WriteImageSeeds() {
         ByteBuffer file;
         EncodeHdr(rgbe.data(), width, height, file);
         Seed("hdr_fuzz", "w" + std::to_string(width) + ".hdr", file);
+    }
+
+    for (bool alpha : {false, true}) {
+        ByteBuffer file;
+        if (EncodeTiff(TestImage(5, 3, alpha ? 32 : 24), alpha, file))
+            Seed("tiff_fuzz", alpha ? "rgba.tif" : "rgb.tif", file);
+    }
+
+    for (int format : {kDdsDxt1, kDdsDxt5, kDdsBc5, kDdsBgra}) {
+        ByteBuffer file;
+        if (EncodeDds(TestImage(8, 4, 32), format, format != kDdsBgra, file))
+            Seed("dds_fuzz", "format" + std::to_string(format) + ".dds", file);
     }
 }
 

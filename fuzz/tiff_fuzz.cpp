@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <span>
 
+#include "fuzz_checks.h"
 #include "imageformats/tiff.h"
 #include "imageformats/tiff_fallback.h"
 #include "platform/bytes.h"
@@ -39,9 +40,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     LoadInfo info;
     std::optional<Image> image = LoadTiff(bytes, info);
     if (!image) {
-        DecodeTiffWithLibrary(bytes);
+        if (const std::optional<Image> fallback = DecodeTiffWithLibrary(bytes)) CheckImage(*fallback);
         return 0;
     }
+    CheckImage(*image);
     const bool alpha = info.bytesPerPixel == 4;
     ByteBuffer written;
     if (!EncodeTiff(*image, alpha, written)) std::abort();
