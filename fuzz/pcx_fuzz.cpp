@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <span>
 
+#include "fuzz_checks.h"
 #include "imageformats/pcx.h"
 #include "platform/bytes.h"
 
@@ -16,6 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (width * height > kMaxPixels) return 0;
     }
     LoadInfo info;
-    if (const auto image = LoadPcx(std::span<const uint8_t>(data, size), info)) EncodePcx(*image);
+    const auto image = LoadPcx(std::span<const uint8_t>(data, size), info);
+    CheckLoadResult(image, info);
+    if (image) EncodePcx(*image);
     return 0;
 }

@@ -8,6 +8,7 @@
 
 #include "imageformats/dds.h"
 #include "imageformats/hdr.h"
+#include "imageformats/pcx.h"
 #include "imageformats/tga.h"
 #include "imageformats/tiff.h"
 #include "platform/file_io.h"
@@ -130,6 +131,8 @@ void WriteImageSeeds() {
         if (EncodeTiff(TestImage(5, 3, alpha ? 32 : 24), alpha, file))
             Seed("tiff_fuzz", alpha ? "rgba.tif" : "rgb.tif", file);
     }
+
+    for (int bits : {24, 32}) Seed("pcx_fuzz", std::to_string(bits) + ".pcx", EncodePcx(TestImage(5, 3, bits)));
 
     for (int format : {kDdsDxt1, kDdsDxt5, kDdsBc5, kDdsBgra}) {
         ByteBuffer file;
