@@ -3,7 +3,9 @@
 #include <benchmark/benchmark.h>
 
 #include <cstring>
+#include <optional>
 #include <random>
+#include <span>
 #include <vector>
 
 #define STB_IMAGE_IMPLEMENTATION
@@ -115,6 +117,17 @@ void SetPixelRate(benchmark::State& state, std::size_t bytes) {
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(bytes));
 }
 
+using ImageLoader = std::optional<Image> (*)(std::span<const uint8_t>, LoadInfo&);
+
+void DecodeLoop(benchmark::State& state, ImageLoader load, const std::vector<uint8_t>& file) {
+    for (auto _ : state) {
+        LoadInfo info;
+        std::optional<Image> image = load(file, info);
+        benchmark::DoNotOptimize(image->pixels.data());
+    }
+    SetPixelRate(state, file.size());
+}
+
 void TgaVariants(benchmark::internal::Benchmark* b) {
     b->ArgName("file");  // 0 raw 32 top-down, 1 raw 24 bottom-up, 2 RLE 32 bottom-up, 3 RLE 24 bottom-up
     for (int variant : {kRaw32TopDown, kRaw24BottomUp, kRle32BottomUp, kRle24BottomUp}) b->Arg(variant);
@@ -137,12 +150,7 @@ bool SameAsStb(const std::vector<uint8_t>& file) {
 void BM_TgaDecode(benchmark::State& state) {
     const std::vector<uint8_t>& file = TgaFile(int(state.range(0)));
     if (!SameAsStb(file)) state.SkipWithError("stb_image decodes these bytes differently");
-    for (auto _ : state) {
-        LoadInfo info;
-        std::optional<Image> image = LoadTga(file, info);
-        benchmark::DoNotOptimize(image->pixels.data());
-    }
-    SetPixelRate(state, file.size());
+    DecodeLoop(state, LoadTga, file);
 }
 BENCHMARK(BM_TgaDecode)->Apply(TgaVariants);
 
@@ -170,15 +178,7 @@ BENCHMARK(BM_TgaEncode)->ArgName("alpha")->Arg(0)->Arg(1)->Unit(benchmark::kMill
 
 // ---- PCX ----------------------------------------------------------------------------------
 
-void BM_PcxDecode(benchmark::State& state) {
-    const std::vector<uint8_t>& file = PcxFile(state.range(0));
-    for (auto _ : state) {
-        LoadInfo info;
-        std::optional<Image> image = LoadPcx(file, info);
-        benchmark::DoNotOptimize(image->pixels.data());
-    }
-    SetPixelRate(state, file.size());
-}
+void BM_PcxDecode(benchmark::State& state) { DecodeLoop(state, LoadPcx, PcxFile(state.range(0))); }
 BENCHMARK(BM_PcxDecode)->ArgName("rle")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 void BM_PcxEncode(benchmark::State& state) {
