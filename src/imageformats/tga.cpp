@@ -168,7 +168,7 @@ uint8_t ConvertPixels(const PixelFormat& format, const uint8_t* src, uint8_t* ds
                 StorePixel(dst + i * 4, (__builtin_bswap32(v) >> 8) | 0xFF000000u);
             }
             for (std::size_t i = wordPixels; i < count; ++i) {
-                const uint8_t* s = src + i * step;
+                const uint8_t* s = src + i * 3;
                 StorePixel(dst + i * 4, PackRgba(s[2], s[1], s[0], 255));
             }
             return 0;

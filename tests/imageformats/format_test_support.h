@@ -1,10 +1,9 @@
 // Helpers of the image format tests: running a loader on bytes, pixel lists, and
-// cross-checks against an independent reader and writer, Debian's ImageMagick `convert`
-// (tests skip when it is not installed; pixels travel through raw RGBA files).
+// cross-checks against ImageMagick as an independent reader and writer (pixels travel through
+// raw RGBA files; tests skip when external_tools::HaveImageMagick is false).
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -13,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "imageformats/external_tools.h"
 #include "platform/byte_buffer.h"
 #include "platform/image.h"
 #include "test_support.h"
@@ -43,14 +43,8 @@ inline std::vector<Rgba> Pixels(const Image& image) {
 
 inline std::vector<uint8_t> ToVector(const ByteBuffer& bytes) { return {bytes.begin(), bytes.end()}; }
 
-// The Debian binary by its full path: another `convert` may come first on PATH.
-inline constexpr const char* kImageMagickConvert = "/usr/bin/convert";
-
-inline bool HaveImageMagick() { return access(kImageMagickConvert, X_OK) == 0; }
-
 inline bool RunImageMagick(const std::string& arguments) {
-    const std::string command = std::string(kImageMagickConvert) + " " + arguments + " 2>/dev/null";
-    return std::system(command.c_str()) == 0;
+    return external_tools::Run("/usr/bin/convert " + arguments + " 2>/dev/null");
 }
 
 /// Has ImageMagick write image (as RGBA, or RGB when !withAlpha) to outPath, with extra
@@ -66,9 +60,9 @@ inline bool ImageMagickWrite(const Image& image, bool withAlpha, const std::stri
         }
     const std::string rawPath = outPath + ".raw";
     WriteBytes(rawPath, raw);
-    return RunImageMagick("-size " + std::to_string(image.width) + "x" + std::to_string(image.height) +
-                          " -depth 8 " + (withAlpha ? "rgba:'" : "rgb:'") + rawPath + "' " + options + " '" +
-                          outPath + "'");
+    const std::string size = std::to_string(image.width) + "x" + std::to_string(image.height);
+    return RunImageMagick("-size " + size + " -depth 8 " + (withAlpha ? "rgba:" : "rgb:") +
+                          external_tools::Quote(rawPath) + " " + options + " " + external_tools::Quote(outPath));
 }
 
 /// ImageMagick's decoding of path as RGBA bytes, rows top first; empty when it fails.
@@ -76,7 +70,8 @@ inline bool ImageMagickWrite(const Image& image, bool withAlpha, const std::stri
 /// (its writer does the same), so the tag is applied explicitly with -auto-orient.
 inline std::vector<uint8_t> ImageMagickRead(const std::string& path) {
     const std::string rawPath = path + ".decoded.raw";
-    if (!RunImageMagick("'" + path + "' -auto-orient -depth 8 rgba:'" + rawPath + "'")) return {};
+    const std::string output = "rgba:" + external_tools::Quote(rawPath);
+    if (!RunImageMagick(external_tools::Quote(path) + " -auto-orient -depth 8 " + output)) return {};
     return ReadBytes(rawPath);
 }
 
@@ -122,9 +117,9 @@ struct ImageMagickFile {
     uint8_t layoutByte;
 };
 
-/// Has ImageMagick write each file to path (whose extension names the format), checks the header byte at layoutOffset, and
-/// expects loader to decode it to the pixels ImageMagick decodes (and, when sameAsSource, to
-/// the image written).
+/// Has ImageMagick write each file to path (whose extension names the format), checks the
+/// header byte at layoutOffset, and expects loader to decode it to the pixels ImageMagick
+/// decodes (and, when sameAsSource, to the image written).
 inline void ExpectReadsLikeImageMagick(ImageLoader loader, std::size_t layoutOffset,
                                        std::span<const ImageMagickFile> files, const std::string& path,
                                        bool sameAsSource) {

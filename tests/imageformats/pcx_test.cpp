@@ -312,7 +312,7 @@ TEST(PcxLoadTest, SurvivesRandomBytesBehindValidHeaders) {
 }
 
 TEST(PcxCrossCheckTest, ImageMagickReadsWhatWeWrite) {
-    if (!HaveImageMagick()) GTEST_SKIP() << "ImageMagick's convert is not installed";
+    if (!external_tools::HaveImageMagick()) GTEST_SKIP() << "ImageMagick's convert is not installed";
     TempDir dir;
     const Image image = CrossCheckImage(37, 21, true);
     const std::string path = dir.file("ours.pcx");
@@ -323,7 +323,7 @@ TEST(PcxCrossCheckTest, ImageMagickReadsWhatWeWrite) {
 }
 
 TEST(PcxCrossCheckTest, WeReadWhatImageMagickWrites) {
-    if (!HaveImageMagick()) GTEST_SKIP() << "ImageMagick's convert is not installed";
+    if (!external_tools::HaveImageMagick()) GTEST_SKIP() << "ImageMagick's convert is not installed";
     const Image alpha = CrossCheckImage(37, 21, true), opaque = CrossCheckImage(33, 8, false);
     const Image fewColours = FewColoursImage(29, 17);
     // Checked layout byte: the number of planes.

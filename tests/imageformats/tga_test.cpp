@@ -439,7 +439,7 @@ TEST(TgaLoadTest, SurvivesRandomBytesBehindValidHeaders) {
 }
 
 TEST(TgaCrossCheckTest, ImageMagickReadsWhatWeWrite) {
-    if (!HaveImageMagick()) GTEST_SKIP() << "ImageMagick's convert is not installed";
+    if (!external_tools::HaveImageMagick()) GTEST_SKIP() << "ImageMagick's convert is not installed";
     TempDir dir;
     for (const bool withAlpha : {true, false}) {
         SCOPED_TRACE(withAlpha);
@@ -451,7 +451,7 @@ TEST(TgaCrossCheckTest, ImageMagickReadsWhatWeWrite) {
 }
 
 TEST(TgaCrossCheckTest, WeReadWhatImageMagickWrites) {
-    if (!HaveImageMagick()) GTEST_SKIP() << "ImageMagick's convert is not installed";
+    if (!external_tools::HaveImageMagick()) GTEST_SKIP() << "ImageMagick's convert is not installed";
     const Image alpha = CrossCheckImage(37, 21, true), opaque = CrossCheckImage(33, 7, false);
     const Image fewColours = FewColoursImage(29, 17);
     // Checked layout byte: the image type.
