@@ -2,12 +2,14 @@
 // the length of a key, the next byte the length of a value, and the rest is the file. Nothing may
 // crash or read outside the input; when the key can be stored, the rewritten file must hold it
 // exactly once, with the value (minus its leading blanks) read back through the parser.
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <string_view>
 
 #include "app/prefs.h"
+#include "fuzz_checks.h"
 
 namespace {
 
@@ -27,6 +29,16 @@ std::size_t CountKeyLines(std::string_view text, std::string_view key) {
     return count;
 }
 
+// The number conversions: reals are finite and survive a write with three decimals and a read
+// within half a thousandth.
+void CheckNumbers(std::string_view text) {
+    ParsePrefInt(text);
+    const double real = ParsePrefReal(text);
+    if (!std::isfinite(real)) FuzzFail("ParsePrefReal gave a value that is not finite");
+    const double again = ParsePrefReal(FormatPrefReal(real));
+    if (std::fabs(again - real) > 0.0005 * (1 + std::fabs(real) * 1e-12)) FuzzFail("real did not survive a round trip");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -38,10 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view value = input.substr(2 + keyLength, valueLength);
     const std::string_view file = input.substr(2 + keyLength + valueLength);
 
-    if (const auto found = FindPrefValue(file, key)) {
-        ParsePrefInt(*found);
-        ParsePrefReal(*found);
-    }
+    if (const auto found = FindPrefValue(file, key)) CheckNumbers(*found);
+    CheckNumbers(value);
     const std::optional<std::string> rewritten = SetPrefValue(file, key, value);
     if (!rewritten) return 0;
     std::string_view expected = value;

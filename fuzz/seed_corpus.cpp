@@ -3,6 +3,7 @@
 //
 // Usage: fuzz_seeds OUTPUT_FOLDER   (creates OUTPUT_FOLDER/<target>/<seed> for every target)
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -28,7 +29,7 @@ template <typename Container>
 void Seed(const std::string& target, const std::string& name, const Container& bytes) {
     const std::string folder = g_root + "/" + target;
     if (!MakeDirectory(folder) ||
-        !WriteFileAtomic(folder + "/" + name, std::span<const uint8_t>(bytes.data(), bytes.size()))) {
+        !WriteFileAtomic(folder + "/" + name, std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()))) {
         std::fprintf(stderr, "fuzz_seeds: cannot write %s/%s\n", folder.c_str(), name.c_str());
         g_failed = true;
     }
@@ -90,7 +91,11 @@ std::vector<Bytes> TexSeeds() {
 
 void WriteTexSeeds() {
     const std::vector<Bytes> seeds = TexSeeds();
-    for (std::size_t i = 0; i < seeds.size(); ++i) Seed("tex_fuzz", "seed" + std::to_string(i) + ".tex", seeds[i]);
+    for (std::size_t i = 0; i < seeds.size(); ++i) {
+        const std::string name = "seed" + std::to_string(i) + ".tex";
+        Seed("tex_fuzz", name, seeds[i]);
+        if (seeds[i].size() >= 8 && std::memcmp(seeds[i].data(), "CTSEMETA", 8) == 0) Seed("ss23_tex_fuzz", name, seeds[i]);
+    }
 
     std::vector<testing_support::ZipEntry> entries;
     for (std::size_t i = 0; i < seeds.size() && i < 4; ++i)
@@ -141,6 +146,15 @@ void WriteImageSeeds() {
     }
 }
 
+void WritePrefsSeeds() {
+    const std::string file =
+        "\xEF\xBB\xBFPrefUndoSteps = 30\n# comment\n; other comment\nPrefHdrExposure = -1.500\n\n"
+        "LastOpenFolder = /home/user/Textures/\nWindowX = -100000\npRefundosteps=500\r\n";
+    Seed("prefs_fuzz", "prefs.txt", std::string("\x0D\x03") + "PrefUndoSteps" + "500" + file);
+    // The target reads a key length byte, a value length byte, the key, the value, then the file.
+    Seed("prefs_fuzz", "set_key.txt", std::string("\x12\x07") + "PrefNormalStrength" + "  2.250" + file);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -155,5 +169,6 @@ int main(int argc, char** argv) {
     }
     WriteTexSeeds();
     WriteImageSeeds();
+    WritePrefsSeeds();
     return g_failed ? 1 : 0;
 }
