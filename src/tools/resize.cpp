@@ -230,8 +230,8 @@ std::optional<ImageSize> ValidateResizeTexts(const std::string& widthText, const
 
 namespace {
 
-// The number of halvings from oldSize to newSize when both sides shrank by the same power of
-// two (the width exactly, the height by integer division); 0 otherwise.
+// The number of halvings from the old size to the new one when both sides shrank by the same
+// power of two (the width exactly, the height by integer division); 0 otherwise.
 int MipLevelsDropped(int oldWidth, int oldHeight, int width, int height) {
     if (width < 1 || height < 1 || oldWidth % width != 0) return 0;
     const int ratio = oldWidth / width;
