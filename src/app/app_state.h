@@ -4,6 +4,7 @@
 #include <string>
 
 #include "adjust/hdr_tone.h"
+#include "app/app_windows.h"
 #include "app/document.h"
 #include "app/main_view.h"
 #include "app/prefs.h"
@@ -29,5 +30,6 @@ struct AppState {
     std::string prefsFile;    // empty: no preferences file (tests)
     Ui* ui = nullptr;         // message boxes and file dialogs
     MainView* view = nullptr; // the main window (or a recording view in tests)
+    AppWindows* windows = nullptr;  // modal windows (nullptr: none, every request declined)
     WindowGeometry window;    // start-up geometry of the main window
 };

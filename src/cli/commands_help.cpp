@@ -1,0 +1,27 @@
+#include <cstdio>
+
+#include "cli/commands.h"
+
+void PrintCommandHelp(const std::string& command) {
+    if (command == "info") {
+        std::printf(
+            "\nOptions:\n"
+            "  --json             one JSON object per file with every field of the load record\n"
+            "  --exposure EV      HDR exposure in stops (default 0)\n"
+            "  --tone clip|filmic HDR tone curve (default clip)\n");
+    } else if (command == "convert") {
+        std::printf(
+            "\nThe output format follows OUTPUT's extension: tga, png, pcx, bmp, tif/tiff, jpg/jpeg,\n"
+            "dds, tex, hdr. Paths may be archive members: ARCHIVE.gro::Member/Path.tex\n\n"
+            "Options:\n"
+            "  --dds dxt1|dxt5|bc5|bgra  DDS format (default: BC5 for normal maps, DXT5 with alpha, else DXT1)\n"
+            "  --no-mips                 DDS without mipmaps\n"
+            "  --force                   replace an existing OUTPUT\n"
+            "  --fit-1024                resize .tex output larger than 1024 pixels\n"
+            "  --exposure EV             HDR exposure in stops (default 0)\n"
+            "  --tone clip|filmic        HDR tone curve (default clip)\n"
+            "Edits, applied in the order given:\n"
+            "  --resize WxH              resample to WIDTH x HEIGHT\n"
+            "  --fit-ss1                 resize to the size Serious Sam 1 accepts\n");
+    }
+}

@@ -1,0 +1,240 @@
+#include "imageformats/general_decoder.h"
+
+#include <gdk-pixbuf/gdk-pixbuf.h>
+#include <jpeglib.h>
+#include <png.h>
+#include <tiffio.h>
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+bool StartsWith(std::span<const uint8_t> bytes, const char* magic, std::size_t n) {
+    return bytes.size() >= n && std::memcmp(bytes.data(), magic, n) == 0;
+}
+
+// ---- PNG ----------------------------------------------------------------------------------
+
+struct PngSource {
+    std::span<const uint8_t> bytes;
+    std::size_t pos = 0;
+};
+
+void PngRead(png_structp png, png_bytep out, png_size_t count) {
+    auto* src = static_cast<PngSource*>(png_get_io_ptr(png));
+    if (count > src->bytes.size() - src->pos) png_error(png, "truncated");
+    std::memcpy(out, src->bytes.data() + src->pos, count);
+    src->pos += count;
+}
+
+// Kept free of C++ objects with destructors between setjmp and the calls that may longjmp.
+bool DecodePngInto(std::span<const uint8_t> bytes, std::optional<DecodedImage>& result) {
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    if (!png) return false;
+    png_infop info = png_create_info_struct(png);
+    if (!info) {
+        png_destroy_read_struct(&png, nullptr, nullptr);
+        return false;
+    }
+    PngSource source{bytes, 0};
+    std::vector<png_bytep> rows;
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        result.reset();
+        return false;
+    }
+    png_set_read_fn(png, &source, PngRead);
+    png_set_user_limits(png, kMaxImageSide, kMaxImageSide);
+    png_read_info(png, info);
+    const png_uint_32 width = png_get_image_width(png, info);
+    const png_uint_32 height = png_get_image_height(png, info);
+    const int colorType = png_get_color_type(png, info);
+    const int channels = png_get_channels(png, info);
+    const int bitDepth = png_get_bit_depth(png, info);
+    int decodedBits = channels * bitDepth;
+    if (colorType == PNG_COLOR_TYPE_PALETTE) decodedBits = bitDepth;
+    if (!IsValidImageSize(width, height)) png_error(png, "size");
+
+    png_set_expand(png);  // palette -> RGB, grey < 8 bits -> 8 bits, tRNS -> alpha
+    png_set_strip_16(png);
+    png_set_gray_to_rgb(png);
+    png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+
+    result.emplace();
+    auto image = CreateImageUninitialized(int(width), int(height), 32);
+    if (!image) png_error(png, "memory");
+    result->image = std::move(*image);
+    result->decodedBitsPerPixel = decodedBits;
+    rows.resize(height);
+    for (png_uint_32 y = 0; y < height; ++y) rows[y] = result->image.row(int(y));
+    png_read_image(png, rows.data());
+    png_read_end(png, nullptr);
+    png_destroy_read_struct(&png, &info, nullptr);
+    return true;
+}
+
+// ---- JPEG ---------------------------------------------------------------------------------
+
+struct JpegError {
+    jpeg_error_mgr mgr;
+    std::jmp_buf jump;
+};
+
+void JpegFail(j_common_ptr cinfo) { std::longjmp(reinterpret_cast<JpegError*>(cinfo->err)->jump, 1); }
+void JpegQuiet(j_common_ptr, int) {}
+
+bool DecodeJpegInto(std::span<const uint8_t> bytes, std::optional<DecodedImage>& result) {
+    jpeg_decompress_struct cinfo;
+    JpegError err;
+    cinfo.err = jpeg_std_error(&err.mgr);
+    err.mgr.error_exit = JpegFail;
+    err.mgr.emit_message = JpegQuiet;
+    if (setjmp(err.jump)) {
+        jpeg_destroy_decompress(&cinfo);
+        result.reset();
+        return false;
+    }
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, bytes.data(), static_cast<unsigned long>(bytes.size()));
+    jpeg_read_header(&cinfo, TRUE);
+    const int decodedBits = cinfo.num_components * 8;
+    cinfo.out_color_space = JCS_EXT_RGBA;
+    jpeg_start_decompress(&cinfo);
+    if (!IsValidImageSize(cinfo.output_width, cinfo.output_height)) JpegFail(reinterpret_cast<j_common_ptr>(&cinfo));
+    result.emplace();
+    auto image = CreateImageUninitialized(int(cinfo.output_width), int(cinfo.output_height), 32);
+    if (!image) JpegFail(reinterpret_cast<j_common_ptr>(&cinfo));
+    result->image = std::move(*image);
+    result->decodedBitsPerPixel = decodedBits;
+    while (cinfo.output_scanline < cinfo.output_height) {
+        JSAMPROW row = result->image.row(int(cinfo.output_scanline));
+        jpeg_read_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    return true;
+}
+
+// ---- TIFF (libtiff over a memory buffer) --------------------------------------------------
+
+struct TiffSource {
+    std::span<const uint8_t> bytes;
+    toff_t pos = 0;
+};
+
+tsize_t TiffRead(thandle_t h, tdata_t out, tsize_t size) {
+    auto* s = static_cast<TiffSource*>(h);
+    if (s->pos >= s->bytes.size() || size <= 0) return 0;
+    const std::size_t n = std::min<std::size_t>(std::size_t(size), s->bytes.size() - std::size_t(s->pos));
+    std::memcpy(out, s->bytes.data() + s->pos, n);
+    s->pos += n;
+    return tsize_t(n);
+}
+tsize_t TiffWrite(thandle_t, tdata_t, tsize_t) { return 0; }
+toff_t TiffSeek(thandle_t h, toff_t off, int whence) {
+    auto* s = static_cast<TiffSource*>(h);
+    toff_t base = whence == SEEK_CUR ? s->pos : whence == SEEK_END ? s->bytes.size() : 0;
+    s->pos = base + off;
+    return s->pos;
+}
+int TiffClose(thandle_t) { return 0; }
+toff_t TiffSize(thandle_t h) { return static_cast<TiffSource*>(h)->bytes.size(); }
+int TiffMap(thandle_t, tdata_t*, toff_t*) { return 0; }
+void TiffUnmap(thandle_t, tdata_t, toff_t) {}
+void TiffSilent(const char*, const char*, va_list) {}
+
+std::optional<DecodedImage> DecodeTiff(std::span<const uint8_t> bytes) {
+    TIFFSetErrorHandler(TiffSilent);
+    TIFFSetWarningHandler(TiffSilent);
+    TiffSource source{bytes, 0};
+    TIFF* tif = TIFFClientOpen("memory", "rm", &source, TiffRead, TiffWrite, TiffSeek, TiffClose, TiffSize,
+                               TiffMap, TiffUnmap);
+    if (!tif) return std::nullopt;
+    uint32_t width = 0, height = 0;
+    uint16_t samples = 0, bits = 0;
+    TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width);
+    TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &samples);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &bits);
+    std::optional<DecodedImage> result;
+    if (IsValidImageSize(width, height)) {
+        auto image = CreateImageUninitialized(int(width), int(height), 32);
+        if (image) {
+            // TIFFReadRGBAImageOriented gives ABGR-packed uint32 (R in the low byte): RGBA bytes on
+            // little-endian machines, premultiplied only when the file says so.
+            if (TIFFReadRGBAImageOriented(tif, width, height, reinterpret_cast<uint32_t*>(image->pixels.data()),
+                                          ORIENTATION_TOPLEFT, 0)) {
+                result.emplace();
+                result->image = std::move(*image);
+                result->decodedBitsPerPixel = std::min(samples * std::min<int>(bits, 8), 32);
+            }
+        }
+    }
+    TIFFClose(tif);
+    return result;
+}
+
+// ---- BMP (gdk-pixbuf) ---------------------------------------------------------------------
+
+std::optional<DecodedImage> DecodeWithPixbuf(std::span<const uint8_t> bytes) {
+    GdkPixbufLoader* loader = gdk_pixbuf_loader_new();
+    GError* error = nullptr;
+    bool ok = gdk_pixbuf_loader_write(loader, bytes.data(), bytes.size(), &error);
+    if (error) g_clear_error(&error);
+    ok = gdk_pixbuf_loader_close(loader, &error) && ok;
+    if (error) g_clear_error(&error);
+    std::optional<DecodedImage> result;
+    GdkPixbuf* pixbuf = ok ? gdk_pixbuf_loader_get_pixbuf(loader) : nullptr;
+    if (pixbuf && gdk_pixbuf_get_bits_per_sample(pixbuf) == 8 &&
+        gdk_pixbuf_get_colorspace(pixbuf) == GDK_COLORSPACE_RGB) {
+        const int width = gdk_pixbuf_get_width(pixbuf), height = gdk_pixbuf_get_height(pixbuf);
+        const int channels = gdk_pixbuf_get_n_channels(pixbuf);
+        const int stride = gdk_pixbuf_get_rowstride(pixbuf);
+        const guchar* pixels = gdk_pixbuf_read_pixels(pixbuf);
+        auto image = (channels == 3 || channels == 4) ? CreateImageUninitialized(width, height, 32) : std::nullopt;
+        if (image) {
+            for (int y = 0; y < height; ++y) {
+                const guchar* s = pixels + std::size_t(y) * stride;
+                uint8_t* d = image->row(y);
+                for (int x = 0; x < width; ++x, s += channels, d += 4) {
+                    d[0] = s[0];
+                    d[1] = s[1];
+                    d[2] = s[2];
+                    d[3] = channels == 4 ? s[3] : 255;
+                }
+            }
+            result.emplace();
+            result->image = std::move(*image);
+            result->decodedBitsPerPixel = channels * 8;
+        }
+    }
+    g_object_unref(loader);
+    return result;
+}
+
+}  // namespace
+
+std::optional<DecodedImage> DecodeTiffWithLibrary(std::span<const uint8_t> bytes) {
+    if (!StartsWith(bytes, "II*\0", 4) && !StartsWith(bytes, "MM\0*", 4)) return std::nullopt;
+    return DecodeTiff(bytes);
+}
+
+std::optional<DecodedImage> DecodeWithLibraries(std::span<const uint8_t> bytes) {
+    std::optional<DecodedImage> result;
+    if (StartsWith(bytes, "\x89PNG\r\n\x1a\n", 8)) {
+        DecodePngInto(bytes, result);
+        return result;
+    }
+    if (StartsWith(bytes, "\xFF\xD8\xFF", 3)) {
+        DecodeJpegInto(bytes, result);
+        return result;
+    }
+    if (StartsWith(bytes, "II*\0", 4) || StartsWith(bytes, "MM\0*", 4)) return DecodeTiff(bytes);
+    if (StartsWith(bytes, "BM", 2)) return DecodeWithPixbuf(bytes);
+    return std::nullopt;
+}

@@ -1,0 +1,22 @@
+// The general decoder: PNG, JPEG, TIFF and BMP through the system libraries (libpng,
+// libjpeg-turbo, libtiff, gdk-pixbuf). The format is recognised by the first bytes, not by the
+// file name. Every image comes back as 32-bit RGBA; decodedBitsPerPixel tells what the file held
+// (8 for grey, 24 for RGB, 32 with alpha, ...).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "platform/image.h"
+
+struct DecodedImage {
+    Image image;
+    int decodedBitsPerPixel = 32;
+};
+
+/// Decodes bytes held in memory; none when the format is unknown or the data is damaged.
+std::optional<DecodedImage> DecodeWithLibraries(std::span<const uint8_t> bytes);
+/// Decodes a TIFF through libtiff only (the fallback of our own TIFF reader).
+std::optional<DecodedImage> DecodeTiffWithLibrary(std::span<const uint8_t> bytes);
