@@ -1,0 +1,113 @@
+// End-to-end runs of the built glimmerkit-cli on small files made in the test.
+#include <sys/wait.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "imageformats/general_decoder.h"
+#include "imageformats/library_writers.h"
+#include "test_support.h"
+
+namespace {
+
+using testing_support::ReadBytes;
+using testing_support::TempDir;
+using testing_support::WriteBytes;
+
+struct Run {
+    int status = -1;
+    std::string out, err;
+};
+
+std::string Quote(const std::string& s) {
+    std::string q = "'";
+    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+Run RunCli(const std::string& args, const TempDir& dir) {
+    const std::string errFile = dir.file("stderr.txt");
+    const std::string command = std::string(GLIMMER_CLI_PATH) + " " + args + " 2>" + Quote(errFile);
+    Run run;
+    FILE* pipe = popen(command.c_str(), "r");
+    char buffer[4096];
+    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.out.append(buffer, n);
+    const int raw = pclose(pipe);
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    const auto err = ReadBytes(errFile);
+    run.err.assign(err.begin(), err.end());
+    return run;
+}
+
+TEST(CliTest, HelpVersionAndUsageErrors) {
+    TempDir dir;
+    Run help = RunCli("--help", dir);
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("convert"), std::string::npos);
+    EXPECT_EQ(RunCli("--version", dir).status, 0);
+    EXPECT_EQ(RunCli("convert --help", dir).status, 0);
+    EXPECT_EQ(RunCli("frobnicate", dir).status, 2);
+    EXPECT_EQ(RunCli("info --bogus x.png", dir).status, 2);
+    EXPECT_EQ(RunCli("convert only-one-path.png", dir).status, 2);
+}
+
+TEST(CliTest, InfoPrintsStatusLineAndJson) {
+    TempDir dir;
+    SavePng(testing_support::PatternImage(16, 8, true), dir.file("a.png"), true);
+    Run run = RunCli("info " + Quote(dir.file("a.png")), dir);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "a.png\t16 x 8  Portable Network Graphics, with transparency\n");
+
+    run = RunCli("info --json " + Quote(dir.file("a.png")) + " " + Quote(dir.file("missing.tga")), dir);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.out.find("\"width\":16,\"height\":8"), std::string::npos);
+    EXPECT_NE(run.out.find("\"hasAlpha\":1"), std::string::npos);
+    EXPECT_NE(run.out.find("\"error\":\"The file cannot be opened.\""), std::string::npos);
+    EXPECT_EQ(run.err, "missing.tga: The file cannot be opened.\n");
+}
+
+TEST(CliTest, ConvertRoundTripsAndNeverReplacesWithoutForce) {
+    TempDir dir;
+    const Image source = testing_support::PatternImage(13, 7, true);
+    SavePng(source, dir.file("a.png"), true);
+    for (const char* ext : {"tga", "tif", "pcx", "bmp", "tex", "dds", "jpg"}) {
+        SCOPED_TRACE(ext);
+        const std::string out = dir.file(std::string("a.") + ext);
+        Run run = RunCli("convert " + Quote(dir.file("a.png")) + " " + Quote(out), dir);
+        EXPECT_EQ(run.status, 0) << run.err;
+        Run back = RunCli("convert " + Quote(out) + " " + Quote(out + ".png"), dir);
+        EXPECT_EQ(back.status, 0) << back.err;
+        const auto bytes = ReadBytes(out + ".png");
+        auto decoded = DecodeWithLibraries({bytes.data(), bytes.size()});
+        ASSERT_TRUE(decoded);
+        EXPECT_EQ(decoded->image.width, 13);
+        EXPECT_EQ(decoded->image.height, 7);
+        const std::string e = ext;
+        if (e == "tga" || e == "tif" || e == "tex") EXPECT_TRUE(testing_support::SamePixels(decoded->image, source));
+    }
+
+    const auto before = ReadBytes(dir.file("a.tga"));
+    Run refused = RunCli("convert " + Quote(dir.file("a.png")) + " --resize 4x4 " + Quote(dir.file("a.tga")), dir);
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("a.tga: "), std::string::npos);
+    EXPECT_EQ(ReadBytes(dir.file("a.tga")), before);
+    Run forced = RunCli("convert --force --resize 4x4 " + Quote(dir.file("a.png")) + " " + Quote(dir.file("a.tga")), dir);
+    EXPECT_EQ(forced.status, 0) << forced.err;
+    EXPECT_EQ(ReadBytes(dir.file("a.tga"))[12], 4);  // TGA width field
+}
+
+TEST(CliTest, TexOutputAbove1024NeedsFitting) {
+    TempDir dir;
+    SavePng(*CreateImage(2048, 8, 32, {1, 2, 3, 255}), dir.file("wide.png"), false);
+    Run run = RunCli("convert " + Quote(dir.file("wide.png")) + " " + Quote(dir.file("wide.tex")), dir);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "wide.png: larger than 1024 pixels (not allowed for Serious Sam 1)\n");
+    run = RunCli("convert --fit-1024 " + Quote(dir.file("wide.png")) + " " + Quote(dir.file("wide.tex")), dir);
+    EXPECT_EQ(run.status, 0) << run.err;
+    run = RunCli("info " + Quote(dir.file("wide.tex")), dir);
+    EXPECT_EQ(run.out.substr(0, 20), "wide.tex\t1024 x 4  R");
+}
+
+}  // namespace
