@@ -1,12 +1,23 @@
 #include "app/app_windows_gtk.h"
 
+#include "app/about_window.h"
+#include "app/help.h"
+#include "platform/ui_gtk.h"
+
 namespace {
 
 class GtkAppWindows : public AppWindows {
 public:
     explicit GtkAppWindows(GtkWindow* parent) : parent_(parent) {}
 
+    void ShowAbout() override { ::ShowAbout(parent_); }
+    void ShowHelp() override {
+        GtkUi ui(parent_);
+        ::ShowHelp(ui, ExecutableFolder(), kFallbackHelpFile);
+    }
+
 private:
+    static constexpr const char* kFallbackHelpFile = "/usr/share/doc/glimmerkit/Help/Glimmerkit-Help.html";
     GtkWindow* parent_;
 };
 

@@ -13,6 +13,7 @@ enum class BoxKind {
     Plain,        // no icon, OK
     Information,  // information icon, OK
     Error,        // error icon, OK
+    Warning,      // warning icon, OK
     WarningYesNo, // warning icon, Yes and No (only Yes continues)
     YesNo,        // no icon, Yes and No
     YesNoCancel,  // warning icon, Yes, No and Cancel (batch run)

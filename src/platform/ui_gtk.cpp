@@ -9,6 +9,7 @@ GtkMessageType MessageTypeOf(BoxKind kind) {
     switch (kind) {
         case BoxKind::Information: return GTK_MESSAGE_INFO;
         case BoxKind::Error: return GTK_MESSAGE_ERROR;
+        case BoxKind::Warning:
         case BoxKind::WarningYesNo:
         case BoxKind::YesNoCancel: return GTK_MESSAGE_WARNING;
         case BoxKind::YesNo: return GTK_MESSAGE_QUESTION;
@@ -97,7 +98,7 @@ FileDialogResult RunChooser(GtkWindow* parent, const FileDialogRequest& request,
 
 Answer GtkUi::Message(BoxKind kind, const std::string& caption, const std::string& text) {
     const bool yesNo = kind == BoxKind::WarningYesNo || kind == BoxKind::YesNo || kind == BoxKind::YesNoCancel;
-    GtkWidget* dialog = gtk_message_dialog_new(parent_, GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT,
+    GtkWidget* dialog = gtk_message_dialog_new(parent_, GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
                                                MessageTypeOf(kind), yesNo ? GTK_BUTTONS_NONE : GTK_BUTTONS_OK, "%s",
                                                text.c_str());
     if (yesNo) {
