@@ -3,6 +3,7 @@
 #include "app/about_window.h"
 #include "app/help.h"
 #include "platform/ui_gtk.h"
+#include "tools/resize_window.h"
 
 namespace {
 
@@ -10,6 +11,9 @@ class GtkAppWindows : public AppWindows {
 public:
     explicit GtkAppWindows(GtkWindow* parent) : parent_(parent) {}
 
+    bool AskResize(int width, int height, int& newWidth, int& newHeight) override {
+        return ::AskResize(parent_, width, height, newWidth, newHeight);
+    }
     void ShowAbout() override { ::ShowAbout(parent_); }
     void ShowHelp() override {
         GtkUi ui(parent_);

@@ -19,6 +19,16 @@ void HistogramCommand(AppState& app) {
     if (app.windows) app.windows->ShowHistogram(app);
 }
 
+void ResizeMenuCommand(AppState& app) {
+    if (!app.doc.image) {
+        if (app.ui) app.ui->Message(BoxKind::Plain, kMainTitle, "Please open a .tex file first.");
+        return;
+    }
+    int width = 0, height = 0;
+    if (app.windows && app.windows->AskResize(app.doc.image->width, app.doc.image->height, width, height))
+        ResizeDocument(app, width, height);
+}
+
 void PreferencesCommand(AppState& app) {
     if (!app.windows || !app.windows->RunPreferences(app)) return;
     // A lower limit takes effect at the next edit; the history is not trimmed now.
@@ -58,7 +68,7 @@ bool DispatchCommand(AppState& app, int id) {
         case kCmdToneFilmic: ToneCommand(app, 1); break;
         case kCmdToneSwitch: ToneCommand(app, 1 - app.hdr.tone); break;
         case kCmdHistogram: HistogramCommand(app); break;
-        case kCmdResize: ResizeCommand(app); break;
+        case kCmdResize: ResizeMenuCommand(app); break;
         case kCmdSkybox: SkyboxCommand(app); break;
         case kCmdBatch:
             if (windows) windows->RunBatch(app);

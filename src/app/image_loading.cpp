@@ -8,6 +8,7 @@
 #include "imageformats/pcx.h"
 #include "imageformats/tga.h"
 #include "imageformats/tiff.h"
+#include "imageformats/tiff_fallback.h"
 #include "platform/file_io.h"
 #include "texformats/gro_archive.h"
 #include "texformats/tex_loader.h"
@@ -18,8 +19,6 @@ constexpr const char* kCannotOpen = "The file cannot be opened.";
 constexpr const char* kEmptyOrTooLarge = "The file is empty or too large.";
 constexpr const char* kNotSupported = "This image format is not supported, or the file is damaged.";
 constexpr const char* kExtractFailed = "Could not extract it from the archive.";
-constexpr const char* kTiffFallbackNote =
-    "Read by the fallback TIFF decoder; semi-transparent pixels may look darker.";
 
 bool IsOwnReaderExtension(const std::string& ext) {
     return ext == "pcx" || ext == "hdr" || ext == "dds" || ext == "tga" || ext == "tif" || ext == "tiff";

@@ -1,9 +1,10 @@
 #include "imageformats/general_decoder.h"
 
+#include "imageformats/tiff_fallback.h"
+
 #include <gdk-pixbuf/gdk-pixbuf.h>
 #include <jpeglib.h>
 #include <png.h>
-#include <tiffio.h>
 
 #include <csetjmp>
 #include <cstdio>
@@ -120,65 +121,6 @@ bool DecodeJpegInto(std::span<const uint8_t> bytes, std::optional<DecodedImage>&
     return true;
 }
 
-// ---- TIFF (libtiff over a memory buffer) --------------------------------------------------
-
-struct TiffSource {
-    std::span<const uint8_t> bytes;
-    toff_t pos = 0;
-};
-
-tsize_t TiffRead(thandle_t h, tdata_t out, tsize_t size) {
-    auto* s = static_cast<TiffSource*>(h);
-    if (s->pos >= s->bytes.size() || size <= 0) return 0;
-    const std::size_t n = std::min<std::size_t>(std::size_t(size), s->bytes.size() - std::size_t(s->pos));
-    std::memcpy(out, s->bytes.data() + s->pos, n);
-    s->pos += n;
-    return tsize_t(n);
-}
-tsize_t TiffWrite(thandle_t, tdata_t, tsize_t) { return 0; }
-toff_t TiffSeek(thandle_t h, toff_t off, int whence) {
-    auto* s = static_cast<TiffSource*>(h);
-    toff_t base = whence == SEEK_CUR ? s->pos : whence == SEEK_END ? s->bytes.size() : 0;
-    s->pos = base + off;
-    return s->pos;
-}
-int TiffClose(thandle_t) { return 0; }
-toff_t TiffSize(thandle_t h) { return static_cast<TiffSource*>(h)->bytes.size(); }
-int TiffMap(thandle_t, tdata_t*, toff_t*) { return 0; }
-void TiffUnmap(thandle_t, tdata_t, toff_t) {}
-void TiffSilent(const char*, const char*, va_list) {}
-
-std::optional<DecodedImage> DecodeTiff(std::span<const uint8_t> bytes) {
-    TIFFSetErrorHandler(TiffSilent);
-    TIFFSetWarningHandler(TiffSilent);
-    TiffSource source{bytes, 0};
-    TIFF* tif = TIFFClientOpen("memory", "rm", &source, TiffRead, TiffWrite, TiffSeek, TiffClose, TiffSize,
-                               TiffMap, TiffUnmap);
-    if (!tif) return std::nullopt;
-    uint32_t width = 0, height = 0;
-    uint16_t samples = 0, bits = 0;
-    TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width);
-    TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height);
-    TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &samples);
-    TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &bits);
-    std::optional<DecodedImage> result;
-    if (IsValidImageSize(width, height)) {
-        auto image = CreateImageUninitialized(int(width), int(height), 32);
-        if (image) {
-            // TIFFReadRGBAImageOriented gives ABGR-packed uint32 (R in the low byte): RGBA bytes on
-            // little-endian machines, premultiplied only when the file says so.
-            if (TIFFReadRGBAImageOriented(tif, width, height, reinterpret_cast<uint32_t*>(image->pixels.data()),
-                                          ORIENTATION_TOPLEFT, 0)) {
-                result.emplace();
-                result->image = std::move(*image);
-                result->decodedBitsPerPixel = std::min(samples * std::min<int>(bits, 8), 32);
-            }
-        }
-    }
-    TIFFClose(tif);
-    return result;
-}
-
 // ---- BMP (gdk-pixbuf) ---------------------------------------------------------------------
 
 std::optional<DecodedImage> DecodeWithPixbuf(std::span<const uint8_t> bytes) {
@@ -219,11 +161,6 @@ std::optional<DecodedImage> DecodeWithPixbuf(std::span<const uint8_t> bytes) {
 
 }  // namespace
 
-std::optional<DecodedImage> DecodeTiffWithLibrary(std::span<const uint8_t> bytes) {
-    if (!StartsWith(bytes, "II*\0", 4) && !StartsWith(bytes, "MM\0*", 4)) return std::nullopt;
-    return DecodeTiff(bytes);
-}
-
 std::optional<DecodedImage> DecodeWithLibraries(std::span<const uint8_t> bytes) {
     std::optional<DecodedImage> result;
     if (StartsWith(bytes, "\x89PNG\r\n\x1a\n", 8)) {
@@ -234,7 +171,12 @@ std::optional<DecodedImage> DecodeWithLibraries(std::span<const uint8_t> bytes) 
         DecodeJpegInto(bytes, result);
         return result;
     }
-    if (StartsWith(bytes, "II*\0", 4) || StartsWith(bytes, "MM\0*", 4)) return DecodeTiff(bytes);
+    if (StartsWith(bytes, "II*\0", 4) || StartsWith(bytes, "MM\0*", 4)) {
+        auto image = DecodeTiffWithLibrary(bytes);
+        if (!image) return std::nullopt;
+        const int bits = image->bitsPerPixel;
+        return DecodedImage{std::move(*image), bits};
+    }
     if (StartsWith(bytes, "BM", 2)) return DecodeWithPixbuf(bytes);
     return std::nullopt;
 }

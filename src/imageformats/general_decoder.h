@@ -18,5 +18,3 @@ struct DecodedImage {
 
 /// Decodes bytes held in memory; none when the format is unknown or the data is damaged.
 std::optional<DecodedImage> DecodeWithLibraries(std::span<const uint8_t> bytes);
-/// Decodes a TIFF through libtiff only (the fallback of our own TIFF reader).
-std::optional<DecodedImage> DecodeTiffWithLibrary(std::span<const uint8_t> bytes);
