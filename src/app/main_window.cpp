@@ -263,7 +263,7 @@ std::unique_ptr<MainWindow> CreateMainWindow(AppState& app) {
     w->app = &app;
     w->window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_window_set_title(GTK_WINDOW(w->window), kMainTitle);
-    const WindowGeometry& g = app.geometry;
+    const WindowGeometry& g = app.window;
     gtk_window_set_default_size(GTK_WINDOW(w->window), g.width, g.height);
     if (g.centred) gtk_window_set_position(GTK_WINDOW(w->window), GTK_WIN_POS_CENTER);
     else gtk_window_move(GTK_WINDOW(w->window), g.x, g.y);
@@ -314,7 +314,7 @@ int RunGlimmerkit(int argc, char** argv) {
 
     std::unique_ptr<MainWindow> window = CreateMainWindow(app);
     gtk_widget_show_all(window->window);
-    if (app.geometry.maximized) gtk_window_maximize(GTK_WINDOW(window->window));
+    if (app.window.maximised) gtk_window_maximize(GTK_WINDOW(window->window));
     UpdateToneChecks(app);
     UpdateTitle(app);
 
