@@ -2,6 +2,7 @@
 
 #include "app/about_window.h"
 #include "app/help.h"
+#include "imageformats/dds_options_window.h"
 #include "platform/ui_gtk.h"
 #include "tools/resize_window.h"
 
@@ -11,6 +12,9 @@ class GtkAppWindows : public AppWindows {
 public:
     explicit GtkAppWindows(GtkWindow* parent) : parent_(parent) {}
 
+    bool AskDdsOptions(bool keepAlpha, bool normalHint, int64_t& format, bool& mips) override {
+        return ::AskDdsOptions(parent_, keepAlpha, normalHint, format, mips);
+    }
     bool AskResize(int width, int height, int& newWidth, int& newHeight) override {
         return ::AskResize(parent_, width, height, newWidth, newHeight);
     }

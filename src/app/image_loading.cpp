@@ -56,14 +56,10 @@ std::optional<Image> DecodeWithLibrary(const std::string& path, const std::strin
         return std::nullopt;
     }
     info.bytesPerPixel = decoded->decodedBitsPerPixel / 8;
-    auto image = EnsureRgba32(std::move(decoded->image));
-    if (!image) {
-        info.error = kNotSupported;
-        return std::nullopt;
-    }
-    info.width = image->width;
-    info.height = image->height;
-    info.hasAlpha = HasTransparency(*image);
+    Image image = EnsureRgba32(std::move(decoded->image));
+    info.width = image.width;
+    info.height = image.height;
+    info.hasAlpha = HasTransparency(image);
     if (const char* text = LibraryFormatText(ext)) info.formatText = text;
     else info.formatText = ToUpper(ext) + " image";
     if (ext == "tif" || ext == "tiff") info.note = kTiffFallbackNote;

@@ -125,11 +125,11 @@ bool SaveDdsDocument(AppState& app, const std::string& path, bool fromSaveAs, bo
     Document& doc = app.doc;
     const bool keepAlpha = doc.info.hasAlpha != 0;
     if (fromSaveAs || doc.lastDdsFormat < 0) {
-        const bool normalHint = ToLower(doc.info.formatText).find("normal") != std::string::npos;
+        const bool normalHint = MentionsNormalMap(doc.info.formatText);
         if (!app.windows || !app.windows->AskDdsOptions(keepAlpha, normalHint, doc.lastDdsFormat, doc.lastDdsMips))
             return false;
     }
-    if (fromSaveAs && app.prefs.warnDataLoss && keepAlpha && (doc.lastDdsFormat == 0 || doc.lastDdsFormat == 2) &&
+    if (fromSaveAs && app.prefs.warnDataLoss && keepAlpha && !DdsFormatHasAlpha(int(doc.lastDdsFormat)) &&
         Ask(app, BoxKind::WarningYesNo,
             "This DDS format has no alpha channel; the transparency will be lost.\nSave anyway?") != Answer::Yes)
         return false;

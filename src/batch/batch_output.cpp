@@ -10,8 +10,7 @@
 #include "texformats/ss1_tex_writer.h"
 
 int BatchDdsFormat(const LoadInfo& info) {
-    if (ToLower(info.formatText).find("normal") != std::string::npos) return 2;
-    return info.hasAlpha ? 1 : 0;
+    return DefaultDdsFormat(info.hasAlpha != 0, MentionsNormalMap(info.formatText));
 }
 
 namespace {
