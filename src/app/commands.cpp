@@ -12,18 +12,11 @@
 namespace {
 
 void HistogramCommand(AppState& app) {
-    if (!app.doc.image) {
-        if (app.ui) app.ui->Message(BoxKind::Plain, kMainTitle, "Please open a .tex file first.");
-        return;
-    }
-    if (app.windows) app.windows->ShowHistogram(app);
+    if (RequireImage(app) && app.windows) app.windows->ShowHistogram(app);
 }
 
 void ResizeMenuCommand(AppState& app) {
-    if (!app.doc.image) {
-        if (app.ui) app.ui->Message(BoxKind::Plain, kMainTitle, "Please open a .tex file first.");
-        return;
-    }
+    if (!RequireImage(app)) return;
     int width = 0, height = 0;
     if (app.windows && app.windows->AskResize(app.doc.image->width, app.doc.image->height, width, height))
         ResizeDocument(app, width, height);
@@ -46,6 +39,12 @@ void SkyboxCommand(AppState& app) {
 }  // namespace
 
 bool ConfirmQuit(AppState& app) { return ConfirmDiscard(app); }
+
+bool RequireImage(AppState& app) {
+    if (app.doc.image) return true;
+    if (app.ui) app.ui->Message(BoxKind::Plain, kMainTitle, "Please open a .tex file first.");
+    return false;
+}
 
 bool DispatchCommand(AppState& app, int id) {
     AppWindows* windows = app.windows;

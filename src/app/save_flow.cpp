@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/archive_path.h"
+#include "app/commands.h"
 #include "app/history_commands.h"
 #include "imageformats/dds.h"
 #include "imageformats/hdr.h"
@@ -190,11 +191,7 @@ void SaveCommand(AppState& app) {
 }
 
 void SaveAsCommand(AppState& app) {
-    if (!app.doc.image) {
-        Ask(app, BoxKind::Plain, "Please open a .tex file first.");
-        return;
-    }
-    if (!app.ui) return;
+    if (!RequireImage(app) || !app.ui) return;
     FileDialogRequest request;
     request.title = "Save As";
     request.folder = SaveAsStartFolder(app);

@@ -16,7 +16,7 @@ using testing_support::ReadBytes;
 using testing_support::TempDir;
 using testing_support::WriteBytes;
 
-struct Run {
+struct CliRun {
     int status = -1;
     std::string out, err;
 };
@@ -27,10 +27,10 @@ std::string Quote(const std::string& s) {
     return q + "'";
 }
 
-Run RunCli(const std::string& args, const TempDir& dir) {
+CliRun RunCli(const std::string& args, const TempDir& dir) {
     const std::string errFile = dir.file("stderr.txt");
     const std::string command = std::string(GLIMMER_CLI_PATH) + " " + args + " 2>" + Quote(errFile);
-    Run run;
+    CliRun run;
     FILE* pipe = popen(command.c_str(), "r");
     char buffer[4096];
     for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.out.append(buffer, n);
@@ -43,7 +43,7 @@ Run RunCli(const std::string& args, const TempDir& dir) {
 
 TEST(CliTest, HelpVersionAndUsageErrors) {
     TempDir dir;
-    Run help = RunCli("--help", dir);
+    CliRun help = RunCli("--help", dir);
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("convert"), std::string::npos);
     EXPECT_EQ(RunCli("--version", dir).status, 0);
@@ -56,7 +56,7 @@ TEST(CliTest, HelpVersionAndUsageErrors) {
 TEST(CliTest, InfoPrintsStatusLineAndJson) {
     TempDir dir;
     SavePng(testing_support::PatternImage(16, 8, true), dir.file("a.png"), true);
-    Run run = RunCli("info " + Quote(dir.file("a.png")), dir);
+    CliRun run = RunCli("info " + Quote(dir.file("a.png")), dir);
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "a.png\t16 x 8  Portable Network Graphics, with transparency\n");
 
@@ -75,9 +75,9 @@ TEST(CliTest, ConvertRoundTripsAndNeverReplacesWithoutForce) {
     for (const char* ext : {"tga", "tif", "pcx", "bmp", "tex", "dds", "jpg"}) {
         SCOPED_TRACE(ext);
         const std::string out = dir.file(std::string("a.") + ext);
-        Run run = RunCli("convert " + Quote(dir.file("a.png")) + " " + Quote(out), dir);
+        CliRun run = RunCli("convert " + Quote(dir.file("a.png")) + " " + Quote(out), dir);
         EXPECT_EQ(run.status, 0) << run.err;
-        Run back = RunCli("convert " + Quote(out) + " " + Quote(out + ".png"), dir);
+        CliRun back = RunCli("convert " + Quote(out) + " " + Quote(out + ".png"), dir);
         EXPECT_EQ(back.status, 0) << back.err;
         const auto bytes = ReadBytes(out + ".png");
         auto decoded = DecodeWithLibraries({bytes.data(), bytes.size()});
@@ -89,11 +89,11 @@ TEST(CliTest, ConvertRoundTripsAndNeverReplacesWithoutForce) {
     }
 
     const auto before = ReadBytes(dir.file("a.tga"));
-    Run refused = RunCli("convert " + Quote(dir.file("a.png")) + " --resize 4x4 " + Quote(dir.file("a.tga")), dir);
+    CliRun refused = RunCli("convert " + Quote(dir.file("a.png")) + " --resize 4x4 " + Quote(dir.file("a.tga")), dir);
     EXPECT_EQ(refused.status, 1);
     EXPECT_NE(refused.err.find("a.tga: "), std::string::npos);
     EXPECT_EQ(ReadBytes(dir.file("a.tga")), before);
-    Run forced = RunCli("convert --force --resize 4x4 " + Quote(dir.file("a.png")) + " " + Quote(dir.file("a.tga")), dir);
+    CliRun forced = RunCli("convert --force --resize 4x4 " + Quote(dir.file("a.png")) + " " + Quote(dir.file("a.tga")), dir);
     EXPECT_EQ(forced.status, 0) << forced.err;
     EXPECT_EQ(ReadBytes(dir.file("a.tga"))[12], 4);  // TGA width field
 }
@@ -101,7 +101,7 @@ TEST(CliTest, ConvertRoundTripsAndNeverReplacesWithoutForce) {
 TEST(CliTest, TexOutputAbove1024NeedsFitting) {
     TempDir dir;
     SavePng(*CreateImage(2048, 8, 32, {1, 2, 3, 255}), dir.file("wide.png"), false);
-    Run run = RunCli("convert " + Quote(dir.file("wide.png")) + " " + Quote(dir.file("wide.tex")), dir);
+    CliRun run = RunCli("convert " + Quote(dir.file("wide.png")) + " " + Quote(dir.file("wide.tex")), dir);
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "wide.png: larger than 1024 pixels (not allowed for Serious Sam 1)\n");
     run = RunCli("convert --fit-1024 " + Quote(dir.file("wide.png")) + " " + Quote(dir.file("wide.tex")), dir);
