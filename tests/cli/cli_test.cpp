@@ -9,6 +9,8 @@
 #include "imageformats/general_decoder.h"
 #include "imageformats/library_writers.h"
 #include "test_support.h"
+#include "texformats/ss1_tex_writer.h"
+#include "texformats/zip_builder.h"
 
 namespace {
 
@@ -108,6 +110,29 @@ TEST(CliTest, TexOutputAbove1024NeedsFitting) {
     EXPECT_EQ(run.status, 0) << run.err;
     run = RunCli("info " + Quote(dir.file("wide.tex")), dir);
     EXPECT_EQ(run.out.substr(0, 20), "wide.tex\t1024 x 4  R");
+}
+
+TEST(CliTest, ArchiveMembersAreReadAsTextures) {
+    TempDir dir;
+    const Image source = testing_support::PatternImage(8, 4, false);
+    const auto tex = EncodeSs1Tex(source, false, 0, false);
+    ASSERT_TRUE(tex);
+    const std::string gro = dir.file("Textures.gro");
+    WriteBytes(gro, testing_support::BuildZip({{"Textures/Wall.tex", std::string(tex->begin(), tex->end())}}));
+
+    CliRun run = RunCli("info " + Quote(gro + "::Textures/Wall.tex"), dir);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "Wall.tex\t8 x 4  RGB, SS1 version 4\n");
+    run = RunCli("convert " + Quote(gro + "::Textures/Wall.tex") + " " + Quote(dir.file("wall.png")), dir);
+    EXPECT_EQ(run.status, 0) << run.err;
+    const auto bytes = ReadBytes(dir.file("wall.png"));
+    auto decoded = DecodeWithLibraries({bytes.data(), bytes.size()});
+    ASSERT_TRUE(decoded);
+    EXPECT_TRUE(testing_support::SamePixels(decoded->image, source));
+
+    run = RunCli("info " + Quote(gro + "::textures/wall.tex"), dir);  // member names are case-sensitive
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "wall.tex: Could not extract it from the archive.\n");
 }
 
 }  // namespace
