@@ -1,7 +1,5 @@
 #include "app/save_flow.h"
 
-#include <cstdio>
-
 #include "app/archive_path.h"
 #include "app/commands.h"
 #include "app/history_commands.h"
@@ -25,12 +23,6 @@ bool IsKnownSaveExtension(const std::string& ext) {
 }
 
 bool IsPowerOfTwo(int64_t v) { return v > 0 && (v & (v - 1)) == 0; }
-
-std::string OneDecimal(double value) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.1f", value);
-    return text;
-}
 
 std::string FileNameWithoutExtension(const std::string& name) {
     const auto dot = name.find_last_of('.');
@@ -89,7 +81,7 @@ bool CheckDataLoss(AppState& app, const std::string& ext) {
     const std::string word = FormatWord(ext);
     std::string lines;
     if (info.isHdr && ext != "hdr")
-        lines += "- HDR brightness: " + word + " stores the image as shown (exposure " + OneDecimal(app.hdr.exposure) +
+        lines += "- HDR brightness: " + word + " stores the image as shown (exposure " + ExposureText(app.hdr.exposure) +
                  " EV" + (app.hdr.tone == 1 ? ", filmic" : ", editor clip") +
                  "). Brightness beyond white is lost; use .hdr to keep it.\n";
     if (info.hasAlpha && (word == "PCX" || word == "JPG" || word == "BMP"))
