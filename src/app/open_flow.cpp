@@ -28,19 +28,7 @@ void RememberOpenFolder(AppState& app, const std::string& path) {
 }
 
 void StartHistory(AppState& app) {
-    HistoryEntry entry;
-    entry.label = "Original";
-    entry.width = app.doc.info.width;
-    entry.height = app.doc.info.height;
-    entry.hasAlpha = app.doc.info.hasAlpha;
-    entry.isHdr = app.doc.info.isHdr;
-    entry.firstMip = app.doc.info.firstMip;
-    entry.note = app.doc.info.note;
-    entry.nameSuffix = app.doc.nameSuffix;
-    entry.statusText = app.doc.statusText;
-    entry.clipCount = app.doc.pendingClipCount;
-    app.doc.pendingClipCount = 0;
-    ResetHistory(app.history, *app.doc.image, std::move(entry));
+    ResetHistory(app.history, *app.doc.image, CaptureHistoryEntry(app.doc, "Original"));
 }
 
 }  // namespace
