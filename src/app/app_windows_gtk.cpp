@@ -4,6 +4,7 @@
 #include "app/help.h"
 #include "imageformats/dds_options_window.h"
 #include "platform/ui_gtk.h"
+#include "texformats/gro_browser_window.h"
 #include "tools/resize_window.h"
 
 namespace {
@@ -12,6 +13,11 @@ class GtkAppWindows : public AppWindows {
 public:
     explicit GtkAppWindows(GtkWindow* parent) : parent_(parent) {}
 
+    std::optional<std::string> BrowseArchive(const std::string& archive) override {
+        std::vector<std::string> chosen;
+        if (!::BrowseArchive(parent_, archive, false, chosen) || chosen.empty()) return std::nullopt;
+        return chosen.front();
+    }
     bool AskDdsOptions(bool keepAlpha, bool normalHint, int64_t& format, bool& mips) override {
         return ::AskDdsOptions(parent_, keepAlpha, normalHint, format, mips);
     }

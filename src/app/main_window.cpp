@@ -207,7 +207,8 @@ GtkWidget* MakeStatusField(MainWindow& w, int field, int width, const char* acce
     gtk_widget_set_margin_start(label, 6);
     gtk_widget_set_margin_end(label, 6);
     if (width > 0) gtk_widget_set_size_request(label, width - 12, -1);
-    atk_object_set_name(gtk_widget_get_accessible(label), accessibleName);
+    // The label's text stays its accessible name; the description says which field it is.
+    atk_object_set_description(gtk_widget_get_accessible(label), accessibleName);
     w.status[field] = label;
     return label;
 }
@@ -307,6 +308,8 @@ void DestroyMainWindow(MainWindow& w) {
 int RunGlimmerkit(int argc, char** argv) {
     gtk_init(&argc, &argv);
     setlocale(LC_NUMERIC, "C");  // our number texts use a full stop whatever the locale
+    // With TZ unset, glibc re-reads /etc/localtime for every archive entry's timestamp.
+    setenv("TZ", ":/etc/localtime", 0);
 
     AppState app;
     app.prefsFile = PrefsFilePath(g_getenv("HOME"));

@@ -12,6 +12,7 @@
 #include "app/open_flow.h"
 #include "imageformats/library_writers.h"
 #include "platform/scripted_ui.h"
+#include "gtk_test_support.h"
 #include "test_support.h"
 
 namespace {
@@ -73,6 +74,7 @@ TEST_F(MainWindowTest, StartsWithTitleMenusStatusAndGreyCanvas) {
     EXPECT_FALSE(gtk_widget_get_sensitive(window->items[30]));
     EXPECT_TRUE(gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(window->items[11])));
     EXPECT_FALSE(gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(window->items[12])));
+    EXPECT_TRUE(gtk_test_support::UnnamedControls(window->window).empty());
 }
 
 TEST_F(MainWindowTest, HistogramShortcutWithoutImageAsks) {
