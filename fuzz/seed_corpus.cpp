@@ -9,6 +9,7 @@
 
 #include "imageformats/dds.h"
 #include "imageformats/hdr.h"
+#include "imageformats/library_writers.h"
 #include "imageformats/pcx.h"
 #include "imageformats/tga.h"
 #include "imageformats/tiff.h"
@@ -135,6 +136,16 @@ void WriteImageSeeds() {
         ByteBuffer file;
         if (EncodeTiff(TestImage(5, 3, alpha ? 32 : 24), alpha, file))
             Seed("tiff_fuzz", alpha ? "rgba.tif" : "rgb.tif", file);
+    }
+
+    const std::string general = "general_decoder_fuzz";
+    for (bool alpha : {false, true})
+        if (auto png = EncodePng(TestImage(5, 3, alpha ? 32 : 24), alpha)) Seed(general, alpha ? "rgba.png" : "rgb.png", *png);
+    if (auto jpeg = EncodeJpeg(TestImage(17, 9, 24), 80)) Seed(general, "q80.jpg", *jpeg);
+    if (auto bmp = EncodeBmp(TestImage(5, 3, 24))) Seed(general, "rgb.bmp", *bmp);
+    for (bool alpha : {false, true}) {
+        ByteBuffer file;
+        if (EncodeTiff(TestImage(5, 3, alpha ? 32 : 24), alpha, file)) Seed(general, alpha ? "rgba.tif" : "rgb.tif", file);
     }
 
     for (int bits : {24, 32}) Seed("pcx_fuzz", std::to_string(bits) + ".pcx", EncodePcx(TestImage(5, 3, bits)));
