@@ -192,4 +192,28 @@ TEST_F(SaveFlowTest, WithoutImageSaveAsAsksToOpenAFile) {
     EXPECT_EQ(ui.shown[0].box, BoxKind::Plain);
 }
 
+TEST_F(SaveFlowTest, LargeTexOutputIsOfferedAResizeFirst) {
+    Open("big.png", 2048, 1024, false);
+    ui.ExpectMessage(Answer::No);
+    SaveDocument(app, dir.file("big.tex"), false);
+    EXPECT_EQ(ui.MessageTexts().back(),
+              "Serious Sam 1 textures can be at most 1024 x 1024 pixels; this image is 2048 x 1024.\n\nResize to "
+              "1024 x 512 now and save?\n(Choose No to cancel; you can also use Tools > Resize.)");
+    EXPECT_FALSE(FileExists(dir.file("big.tex")));
+
+    ui.ExpectMessage(Answer::Yes);
+    SaveDocument(app, dir.file("big.tex"), false);
+    EXPECT_EQ(app.history.entries.back().label, "Resize");
+    EXPECT_EQ(app.doc.image->width, 1024);
+    EXPECT_TRUE(FileExists(dir.file("big.tex")));
+    EXPECT_FALSE(IsEdited(app.history));  // saved right after the resize step
+
+    // Without the preference the large texture is written as it is.
+    Open("big2.png", 2048, 16, false);
+    app.prefs.warnSe1Size = 0;
+    SaveDocument(app, dir.file("big2.tex"), false);
+    EXPECT_TRUE(FileExists(dir.file("big2.tex")));
+    EXPECT_TRUE(ui.unexpected.empty());
+}
+
 }  // namespace
