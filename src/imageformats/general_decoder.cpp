@@ -4,8 +4,10 @@
 
 #include <gdk-pixbuf/gdk-pixbuf.h>
 #include <jpeglib.h>
+#include <jerror.h>
 #include <png.h>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -31,9 +33,13 @@ void PngRead(png_structp png, png_bytep out, png_size_t count) {
     src->pos += count;
 }
 
+// libpng's messages are not printed: a damaged file is reported by the caller.
+void PngError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void PngWarning(png_structp, png_const_charp) {}
+
 // Kept free of C++ objects with destructors between setjmp and the calls that may longjmp.
 bool DecodePngInto(std::span<const uint8_t> bytes, std::optional<DecodedImage>& result) {
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, PngError, PngWarning);
     if (!png) return false;
     png_infop info = png_create_info_struct(png);
     if (!info) {
@@ -84,17 +90,38 @@ bool DecodePngInto(std::span<const uint8_t> bytes, std::optional<DecodedImage>& 
 struct JpegError {
     jpeg_error_mgr mgr;
     std::jmp_buf jump;
+    bool dataEnded = false;  // the data ran out and the library went on with made-up data
 };
 
 void JpegFail(j_common_ptr cinfo) { std::longjmp(reinterpret_cast<JpegError*>(cinfo->err)->jump, 1); }
-void JpegQuiet(j_common_ptr, int) {}
+// Warnings are not printed; the one for data that ends early is remembered.
+void JpegWarning(j_common_ptr cinfo, int level) {
+    if (level < 0 && cinfo->err->msg_code == JWRN_JPEG_EOF) reinterpret_cast<JpegError*>(cinfo->err)->dataEnded = true;
+}
+
+/// Rows a sequential file may still owe when its data ends: the library decodes up to two MCU
+/// rows (of at most 32 pixel rows) ahead of its output, so a file that lacks only its end
+/// marker ends inside them.
+constexpr JDIMENSION kRowsOwedAtEnd = 64;
+
+/// False when the file is too small to hold its claimed size. Huffman coding spends at least
+/// one bit on every MCU (each block codes its DC value), so fewer than MCUs / 8 bytes cannot
+/// code the frame: a damaged size field, whose decoding would make up gigabytes of pixels.
+/// Arithmetic coding can spend less than a bit per MCU and is not judged.
+bool DataCanHoldFrame(const jpeg_decompress_struct& cinfo, std::size_t fileBytes) {
+    if (cinfo.arith_code) return true;
+    const uint64_t mcuWidth = 8 * uint64_t(std::max(1, cinfo.max_h_samp_factor));
+    const uint64_t mcuHeight = 8 * uint64_t(std::max(1, cinfo.max_v_samp_factor));
+    const uint64_t mcus = (cinfo.image_width + mcuWidth - 1) / mcuWidth * ((cinfo.image_height + mcuHeight - 1) / mcuHeight);
+    return mcus / 8 <= fileBytes;
+}
 
 bool DecodeJpegInto(std::span<const uint8_t> bytes, std::optional<DecodedImage>& result) {
     jpeg_decompress_struct cinfo;
     JpegError err;
     cinfo.err = jpeg_std_error(&err.mgr);
     err.mgr.error_exit = JpegFail;
-    err.mgr.emit_message = JpegQuiet;
+    err.mgr.emit_message = JpegWarning;
     if (setjmp(err.jump)) {
         jpeg_destroy_decompress(&cinfo);
         result.reset();
@@ -103,16 +130,24 @@ bool DecodeJpegInto(std::span<const uint8_t> bytes, std::optional<DecodedImage>&
     jpeg_create_decompress(&cinfo);
     jpeg_mem_src(&cinfo, bytes.data(), static_cast<unsigned long>(bytes.size()));
     jpeg_read_header(&cinfo, TRUE);
+    // Judge the claimed size before the library allocates for it.
+    if (!IsValidImageSize(cinfo.image_width, cinfo.image_height) || !DataCanHoldFrame(cinfo, bytes.size()))
+        JpegFail(reinterpret_cast<j_common_ptr>(&cinfo));
     const int decodedBits = cinfo.num_components * 8;
     cinfo.out_color_space = JCS_EXT_RGBA;
     jpeg_start_decompress(&cinfo);
     if (!IsValidImageSize(cinfo.output_width, cinfo.output_height)) JpegFail(reinterpret_cast<j_common_ptr>(&cinfo));
+    const bool sequential = !jpeg_has_multiple_scans(&cinfo);
     result.emplace();
     auto image = CreateImageUninitialized(int(cinfo.output_width), int(cinfo.output_height), 32);
     if (!image) JpegFail(reinterpret_cast<j_common_ptr>(&cinfo));
     result->image = std::move(*image);
     result->decodedBitsPerPixel = decodedBits;
     while (cinfo.output_scanline < cinfo.output_height) {
+        // A sequential file whose data ended well before its last rows is damaged: the rest
+        // would be made up, at the full cost of decoding.
+        if (sequential && err.dataEnded && cinfo.output_height - cinfo.output_scanline > kRowsOwedAtEnd)
+            JpegFail(reinterpret_cast<j_common_ptr>(&cinfo));
         JSAMPROW row = result->image.row(int(cinfo.output_scanline));
         jpeg_read_scanlines(&cinfo, &row, 1);
     }

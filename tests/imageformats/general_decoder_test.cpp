@@ -1,0 +1,56 @@
+#include "imageformats/general_decoder.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "imageformats/library_writers.h"
+
+namespace {
+
+// A JPEG of a smooth gradient, so every MCU costs real data.
+std::vector<uint8_t> GradientJpeg(int width, int height) {
+    Image image = *CreateImage(width, height, 24);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) SetPixel(image, x, y, {uint8_t(x * 7 + y), uint8_t(y * 3), uint8_t(x ^ y), 255});
+    const auto jpeg = EncodeJpeg(image, 90);
+    return std::vector<uint8_t>(jpeg->begin(), jpeg->end());
+}
+
+// Sets the height and width of the first baseline frame header.
+void PatchJpegSize(std::vector<uint8_t>& jpeg, uint16_t width, uint16_t height) {
+    for (std::size_t i = 0; i + 9 < jpeg.size(); ++i) {
+        if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xC0) {
+            jpeg[i + 5] = uint8_t(height >> 8);
+            jpeg[i + 6] = uint8_t(height);
+            jpeg[i + 7] = uint8_t(width >> 8);
+            jpeg[i + 8] = uint8_t(width);
+            return;
+        }
+    }
+    FAIL() << "no frame header";
+}
+
+}  // namespace
+
+TEST(GeneralDecoder, JpegsWhoseDataCannotHoldTheirSizeAreDamaged) {
+    const std::vector<uint8_t> jpeg = GradientJpeg(64, 256);
+    ASSERT_TRUE(DecodeWithLibraries(jpeg));
+
+    // A size field damaged to 30000 x 30000 on a small file: refused before gigabytes are
+    // allocated and made up (it used to take seconds and 3.5 GB).
+    std::vector<uint8_t> huge = jpeg;
+    PatchJpegSize(huge, 30000, 30000);
+    EXPECT_FALSE(DecodeWithLibraries(huge));
+
+    // Data that ends after a quarter of the rows: the rest would be invented.
+    const std::vector<uint8_t> cut(jpeg.begin(), jpeg.begin() + jpeg.size() / 4);
+    EXPECT_FALSE(DecodeWithLibraries(cut));
+
+    // A file that lacks only its end marker still loads.
+    const std::vector<uint8_t> noEnd(jpeg.begin(), jpeg.end() - 2);
+    const auto loaded = DecodeWithLibraries(noEnd);
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(loaded->image.width, 64);
+    EXPECT_EQ(loaded->image.height, 256);
+}
