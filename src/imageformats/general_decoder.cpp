@@ -1,6 +1,7 @@
 #include "imageformats/general_decoder.h"
 
 #include "imageformats/tiff_fallback.h"
+#include "platform/bytes.h"
 
 #include <gdk-pixbuf/gdk-pixbuf.h>
 #include <jpeglib.h>
@@ -158,6 +159,9 @@ bool DecodeJpegInto(std::span<const uint8_t> bytes, std::optional<DecodedImage>&
 
 // ---- BMP (gdk-pixbuf) ---------------------------------------------------------------------
 
+constexpr std::size_t kBmpFileHeaderBytes = 14;
+constexpr std::size_t kBmpPixelOffsetAt = 10;  // 32-bit offset of the pixel data in the file
+
 std::optional<DecodedImage> DecodeWithPixbuf(std::span<const uint8_t> bytes) {
     GdkPixbufLoader* loader = gdk_pixbuf_loader_new();
     GError* error = nullptr;
@@ -212,6 +216,12 @@ std::optional<DecodedImage> DecodeWithLibraries(std::span<const uint8_t> bytes) 
         const int bits = image->bitsPerPixel;
         return DecodedImage{std::move(*image), bits};
     }
-    if (StartsWith(bytes, "BM", 2)) return DecodeWithPixbuf(bytes);
+    if (StartsWith(bytes, "BM", 2)) {
+        // The pixel data must start inside the file; the library would otherwise set aside
+        // memory for everything up to the offset a damaged header claims (up to 4 GiB).
+        if (bytes.size() < kBmpFileHeaderBytes || Le32(bytes.data() + kBmpPixelOffsetAt) >= bytes.size())
+            return std::nullopt;
+        return DecodeWithPixbuf(bytes);
+    }
     return std::nullopt;
 }

@@ -54,3 +54,16 @@ TEST(GeneralDecoder, JpegsWhoseDataCannotHoldTheirSizeAreDamaged) {
     EXPECT_EQ(loaded->image.width, 64);
     EXPECT_EQ(loaded->image.height, 256);
 }
+
+TEST(GeneralDecoder, BmpsWhosePixelDataStartsPastTheEndAreDamaged) {
+    const auto bmp = EncodeBmp(*CreateImage(6, 4, 24, {10, 20, 30, 255}));
+    ASSERT_TRUE(bmp);
+    std::vector<uint8_t> bytes(bmp->begin(), bmp->end());
+    ASSERT_TRUE(DecodeWithLibraries(bytes));
+    for (uint32_t offset : {uint32_t(bytes.size()), 0xFF000036u}) {
+        SCOPED_TRACE(offset);
+        std::vector<uint8_t> damaged = bytes;
+        for (int i = 0; i < 4; ++i) damaged[10 + i] = uint8_t(offset >> (8 * i));
+        EXPECT_FALSE(DecodeWithLibraries(damaged));
+    }
+}
