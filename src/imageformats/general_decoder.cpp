@@ -38,6 +38,18 @@ void PngRead(png_structp png, png_bytep out, png_size_t count) {
 void PngError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 void PngWarning(png_structp, png_const_charp) {}
 
+/// Deflate turns no fewer than one input byte into 1032 output bytes at best.
+constexpr uint64_t kMaxDeflateRatio = 1032;
+
+/// False when the file is too small to hold its claimed size: the filtered rows (a filter byte
+/// and the packed samples each) are at least that many bytes once inflated, and no deflate
+/// stream of the file's length inflates to more. A damaged size field is refused before the
+/// image is allocated.
+bool DataCanHoldRows(uint64_t width, uint64_t height, int bitsPerPixel, std::size_t fileBytes) {
+    const uint64_t rowBytes = 1 + (width * uint64_t(bitsPerPixel) + 7) / 8;
+    return height * rowBytes <= uint64_t(fileBytes) * kMaxDeflateRatio;
+}
+
 // Kept free of C++ objects with destructors between setjmp and the calls that may longjmp.
 bool DecodePngInto(std::span<const uint8_t> bytes, std::optional<DecodedImage>& result) {
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, PngError, PngWarning);
@@ -64,7 +76,8 @@ bool DecodePngInto(std::span<const uint8_t> bytes, std::optional<DecodedImage>& 
     const int bitDepth = png_get_bit_depth(png, info);
     int decodedBits = channels * bitDepth;
     if (colorType == PNG_COLOR_TYPE_PALETTE) decodedBits = bitDepth;
-    if (!IsValidImageSize(width, height)) png_error(png, "size");
+    if (!IsValidImageSize(width, height) || !DataCanHoldRows(width, height, channels * bitDepth, bytes.size()))
+        png_error(png, "size");
 
     png_set_expand(png);  // palette -> RGB, grey < 8 bits -> 8 bits, tRNS -> alpha
     png_set_strip_16(png);

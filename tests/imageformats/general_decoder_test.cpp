@@ -1,6 +1,7 @@
 #include "imageformats/general_decoder.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <vector>
 
@@ -66,4 +67,27 @@ TEST(GeneralDecoder, BmpsWhosePixelDataStartsPastTheEndAreDamaged) {
         for (int i = 0; i < 4; ++i) damaged[10 + i] = uint8_t(offset >> (8 * i));
         EXPECT_FALSE(DecodeWithLibraries(damaged));
     }
+}
+
+TEST(GeneralDecoder, PngsWhoseDataCannotHoldTheirSizeAreDamaged) {
+    Image image = *CreateImage(40, 30, 24);
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x) SetPixel(image, x, y, {uint8_t(x * 6), uint8_t(y * 8), uint8_t(x + y), 255});
+    const auto png = EncodePng(image, false);
+    ASSERT_TRUE(png);
+    const std::vector<uint8_t> bytes(png->begin(), png->end());
+    ASSERT_TRUE(DecodeWithLibraries(bytes));
+
+    // The size field damaged to 30000 x 30000 (with a fixed checksum, as a careful damage would
+    // leave it): 2.7 GB of rows cannot come out of a file this small.
+    std::vector<uint8_t> huge = bytes;
+    for (int at : {16, 20}) {
+        huge[at] = 0;
+        huge[at + 1] = 0;
+        huge[at + 2] = 30000 >> 8;
+        huge[at + 3] = 30000 & 0xFF;
+    }
+    const uLong crc = crc32(0, huge.data() + 12, 17);
+    for (int i = 0; i < 4; ++i) huge[29 + i] = uint8_t(crc >> (24 - 8 * i));
+    EXPECT_FALSE(DecodeWithLibraries(huge));
 }
