@@ -7,6 +7,7 @@
 #include <string>
 
 #include "imageformats/general_decoder.h"
+#include "imageformats/external_tools.h"
 #include "imageformats/library_writers.h"
 #include "test_support.h"
 #include "texformats/ss1_tex_writer.h"
@@ -133,6 +134,34 @@ TEST(CliTest, ArchiveMembersAreReadAsTextures) {
     run = RunCli("info " + Quote(gro + "::textures/wall.tex"), dir);  // member names are case-sensitive
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "wall.tex: Could not extract it from the archive.\n");
+}
+
+// What the command line writes, read back by an independent decoder (ImageMagick).
+TEST(CliTest, ImageMagickReadsWhatConvertWrites) {
+    if (!external_tools::HaveImageMagick()) GTEST_SKIP() << "ImageMagick is not installed";
+    TempDir dir;
+    const Image source = testing_support::PatternImage(13, 7, false);
+    SavePng(source, dir.file("a.png"), false);
+    for (const char* name : {"a.tga", "a.pcx", "a.tif", "a.bmp", "a.dds"}) {
+        SCOPED_TRACE(name);
+        const std::string out = dir.file(name);
+        const std::string dds = std::string(name) == "a.dds" ? "--dds bgra " : "";
+        CliRun run = RunCli("convert " + dds + Quote(dir.file("a.png")) + " " + Quote(out), dir);
+        ASSERT_EQ(run.status, 0) << run.err;
+        const std::string ppm = out + ".ppm";
+        ASSERT_TRUE(external_tools::Run("/usr/bin/convert " + Quote(out) + " -auto-orient -depth 8 " + Quote(ppm)));
+        const auto read = external_tools::ReadNetpbm(ppm);
+        ASSERT_TRUE(read);
+        ASSERT_EQ(read->width, 13);
+        ASSERT_EQ(read->height, 7);
+        int wrong = 0;
+        for (int y = 0; y < 7; ++y)
+            for (int x = 0; x < 13; ++x) {
+                const Rgba p = GetPixel(source, x, y);
+                wrong += read->at(x, y, 0) != p.r || read->at(x, y, 1) != p.g || read->at(x, y, 2) != p.b;
+            }
+        EXPECT_EQ(wrong, 0);
+    }
 }
 
 }  // namespace
