@@ -16,8 +16,8 @@ namespace {
 constexpr std::size_t kHeaderEnd = 128;  // "DDS " + the 124-byte header
 constexpr uint32_t kHeaderSize = 124;
 
-// Header field offsets in the file.
-constexpr std::size_t kFlagsAt = 8, kHeightAt = 12, kWidthAt = 16, kPixelFormatFlagsAt = 80,
+// Header field offsets in the file (the header flags at 8 are not needed for reading).
+constexpr std::size_t kHeightAt = 12, kWidthAt = 16, kPixelFormatFlagsAt = 80,
                       kFourCcAt = 84, kBitCountAt = 88, kRedMaskAt = 92, kGreenMaskAt = 96,
                       kBlueMaskAt = 100;
 

@@ -88,7 +88,9 @@ TEST(CliTest, ConvertRoundTripsAndNeverReplacesWithoutForce) {
         EXPECT_EQ(decoded->image.width, 13);
         EXPECT_EQ(decoded->image.height, 7);
         const std::string e = ext;
-        if (e == "tga" || e == "tif" || e == "tex") EXPECT_TRUE(testing_support::SamePixels(decoded->image, source));
+        if (e == "tga" || e == "tif" || e == "tex") {
+            EXPECT_TRUE(testing_support::SamePixels(decoded->image, source));
+        }
     }
 
     const auto before = ReadBytes(dir.file("a.tga"));
