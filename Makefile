@@ -41,7 +41,7 @@ test-asan: build-asan
 test: check fuzz-smoke test-asan
 
 fuzz-smoke:
-	@if [ -x scripts/fuzz ]; then ./scripts/fuzz 30; fi
+	@if [ -x scripts/fuzz ]; then ./scripts/fuzz $${FUZZ_SMOKE_SECONDS:-20}; fi
 
 fuzz: deps
 	./scripts/fuzz $${FUZZ_SECONDS:-300}
