@@ -2,6 +2,7 @@
 
 #include "app/about_window.h"
 #include "app/help.h"
+#include "app/prefs_window.h"
 #include "imageformats/dds_options_window.h"
 #include "platform/ui_gtk.h"
 #include "texformats/gro_browser_window.h"
@@ -24,6 +25,7 @@ public:
     bool AskResize(int width, int height, int& newWidth, int& newHeight) override {
         return ::AskResize(parent_, width, height, newWidth, newHeight);
     }
+    bool RunPreferences(AppState& app) override { return PreferencesWindow(parent_, app); }
     void ShowAbout() override { ::ShowAbout(parent_); }
     void ShowHelp() override {
         GtkUi ui(parent_);

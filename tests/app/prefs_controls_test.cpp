@@ -3,39 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <tuple>
 
+#include "app/prefs_sample.h"
 #include "platform/scripted_ui.h"
 #include "test_support.h"
 
 namespace {
 
+using testing_support::CustomPreferences;
+using testing_support::Fields;
 using testing_support::ReadText;
 using testing_support::TempDir;
 using testing_support::WriteText;
-
-auto Fields(const Preferences& p) {
-    return std::tuple(p.rememberWindow, p.background, p.undoSteps, p.normalStrength, p.hdrFixed, p.hdrExposure,
-                      p.hdrTone, p.saveFormat, p.saveSourceFolder, p.warnDataLoss, p.warnSe1Size, p.warnClipping);
-}
-
-// Settings that differ from the defaults in every field.
-Preferences CustomPreferences() {
-    Preferences p;
-    p.rememberWindow = 0;
-    p.background = 2;
-    p.undoSteps = 77;
-    p.normalStrength = 12.34;
-    p.hdrFixed = 1;
-    p.hdrExposure = -1.5;
-    p.hdrTone = 1;
-    p.saveFormat = 6;
-    p.saveSourceFolder = 1;
-    p.warnDataLoss = 0;
-    p.warnSe1Size = 0;
-    p.warnClipping = 0;
-    return p;
-}
 
 TEST(PrefsControls, FillShowsEverySettingAndEnablesHdrControlsOnlyWhenFixed) {
     const PreferencesControls custom = FillPreferencesControls(CustomPreferences());
