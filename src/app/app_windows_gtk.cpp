@@ -1,8 +1,12 @@
 #include "app/app_windows_gtk.h"
 
+#include "adjust/histogram_window.h"
+#include "adjust/levels_window.h"
 #include "app/about_window.h"
+#include "app/app_state.h"
 #include "app/help.h"
 #include "app/prefs_window.h"
+#include "app/preview.h"
 #include "imageformats/dds_options_window.h"
 #include "platform/ui_gtk.h"
 #include "texformats/gro_browser_window.h"
@@ -26,6 +30,18 @@ public:
         return ::AskResize(parent_, width, height, newWidth, newHeight);
     }
     bool RunPreferences(AppState& app) override { return PreferencesWindow(parent_, app); }
+    void ShowHistogram(AppState& app) override {
+        if (app.doc.image) ShowHistogramWindow(parent_, *app.doc.image, app.doc.info, app.hdr.exposure);
+    }
+    void RefreshHistogram(AppState& app) override {
+        RefreshHistogramWindow(app.doc.image ? &*app.doc.image : nullptr, app.doc.info, app.hdr.exposure);
+    }
+    void RunLevels(AppState& app) override {
+        LevelsCommand(app, [&](const Image& image, LevelsSetting& setting, int64_t& clipCount) {
+            const LevelsPreview preview = [&app](const Image* shown) { ShowTemporaryPreview(app, shown); };
+            return LevelsWindow(parent_, image, preview, app.prefs.warnClipping != 0, setting, clipCount);
+        });
+    }
     void ShowAbout() override { ::ShowAbout(parent_); }
     void ShowHelp() override {
         GtkUi ui(parent_);

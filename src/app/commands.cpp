@@ -1,5 +1,6 @@
 #include "app/commands.h"
 
+#include "adjust/levels.h"
 #include "app/archive_path.h"
 #include "app/hdr_commands.h"
 #include "app/history_commands.h"
@@ -60,6 +61,7 @@ bool DispatchCommand(AppState& app, int id) {
         case kCmdLevels:
             if (windows) windows->RunLevels(app);
             break;
+        case kCmdAutoLevels: AutoLevelsCommand(app); break;
         case kCmdExposureUp: ExposureCommand(app, false, 1.0); break;
         case kCmdExposureDown: ExposureCommand(app, false, -1.0); break;
         case kCmdExposureReset: ExposureCommand(app, true, 0.0); break;
@@ -80,7 +82,7 @@ bool DispatchCommand(AppState& app, int id) {
             if (windows) windows->ShowAbout();
             break;
         default:
-            // Auto levels, the channel (17-23) and normal-map (24-28) commands arrive with their tools.
+            // The channel (17-23) and normal-map (24-28) commands arrive with their tools.
             break;
     }
     return false;

@@ -1,3 +1,7 @@
 #include "app/histogram_hook.h"
 
-void RefreshHistogram(AppState&) {}
+#include "app/app_state.h"
+
+void RefreshHistogram(AppState& app) {
+    if (app.windows) app.windows->RefreshHistogram(app);
+}
