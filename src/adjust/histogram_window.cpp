@@ -68,7 +68,10 @@ void RebuildList() {
 void Build(GtkWindow* parent) {
     GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_window_set_title(GTK_WINDOW(window), "Histogram");
-    if (parent) gtk_window_set_transient_for(GTK_WINDOW(window), parent);
+    if (parent) {
+        gtk_window_set_transient_for(GTK_WINDOW(window), parent);
+        gtk_window_set_destroy_with_parent(GTK_WINDOW(window), TRUE);
+    }
     gtk_window_set_position(GTK_WINDOW(window), GTK_WIN_POS_CENTER_ON_PARENT);
     gtk_window_set_resizable(GTK_WINDOW(window), FALSE);
     GtkWidget* layout = gtk_fixed_new();
