@@ -110,6 +110,17 @@ void ConvertRow(const uint8_t* planes, const PcxHeader& h, const std::array<uint
     }
 }
 
+// Rows from firstRow on, which the data does not reach, read as all-zero bytes. They are all
+// alike: one is converted and copied to the others, so a damaged header claiming many rows
+// costs little more than the memory.
+void FillRowsFromZeros(ByteBuffer& rowBuffer, const PcxHeader& h, const std::array<uint32_t, 256>& palette,
+                       Image& image, int firstRow) {
+    if (firstRow >= image.height) return;
+    std::memset(rowBuffer.data(), 0, rowBuffer.size());
+    ConvertRow(rowBuffer.data(), h, palette, image.row(firstRow));
+    for (int y = firstRow + 1; y < image.height; ++y) std::memcpy(image.row(y), image.row(firstRow), image.pitch());
+}
+
 std::array<uint32_t, 256> ReadPalette(std::span<const uint8_t> bytes) {
     std::array<uint32_t, 256> palette;
     const uint8_t* p = bytes.data() + bytes.size() - kPaletteBytes;
@@ -168,21 +179,20 @@ std::optional<Image> LoadPcx(std::span<const uint8_t> bytes, LoadInfo& info) {
     auto image = CreateImageUninitialized(header.width, header.height, 32);
     if (!image) return Fail(info, kNoMemory);
 
+    int y = 0;
     if (header.encoding == 1) {
         RleState state;
-        for (int y = 0; y < header.height; ++y) {
+        for (; y < header.height && !(state.pos >= bytes.size() && state.pending == 0); ++y) {
             DecodeRleRow(bytes, state, rowBuffer.data(), rowBytes);
             ConvertRow(rowBuffer.data(), header, palette, image->row(y));
         }
     } else {
-        // Raw rows convert straight from the file; a row the file does not hold whole is zeros.
-        std::memset(rowBuffer.data(), 0, rowBytes);
-        std::size_t pos = kHeaderSize;
-        for (int y = 0; y < header.height; ++y, pos += rowBytes) {
-            const bool whole = pos <= bytes.size() && bytes.size() - pos >= rowBytes;
-            ConvertRow(whole ? bytes.data() + pos : rowBuffer.data(), header, palette, image->row(y));
-        }
+        // Raw rows convert straight from the file, as long as it holds them whole.
+        for (std::size_t pos = kHeaderSize; y < header.height && pos <= bytes.size() && bytes.size() - pos >= rowBytes;
+             ++y, pos += rowBytes)
+            ConvertRow(bytes.data() + pos, header, palette, image->row(y));
     }
+    FillRowsFromZeros(rowBuffer, header, palette, *image, y);
 
     info.hasAlpha = header.planes == 4 && HasTransparency(*image);
     return image;

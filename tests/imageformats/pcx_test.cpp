@@ -292,6 +292,34 @@ TEST(PcxLoadTest, EveryTruncationFailsCleanlyOrReadsZeros) {
     }
 }
 
+TEST(PcxLoadTest, ManyRowsBeyondTheDataReadAsZeros) {
+    // A height far beyond the data (a damaged header): every row the data does not reach is the
+    // conversion of zero bytes, for raw and encoded rows alike.
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> file;
+        Rgba firstPixel, zeroPixel;
+    };
+    const Case cases[] = {
+        {"24-bit raw", PcxFile({.encoding = 0, .xMax = 1, .yMax = 2999, .planes = 3, .bytesPerLine = 2}, {1, 2, 3, 4, 5, 6}),
+         {1, 3, 5, 255}, {0, 0, 0, 255}},
+        {"32-bit encoded", PcxFile({.xMax = 1, .yMax = 2999, .planes = 4, .bytesPerLine = 2}, {0xC8, 9}),
+         {9, 9, 9, 9}, {0, 0, 0, 0}},
+        {"8-bit encoded", PcxFile({.xMax = 2, .yMax = 2999, .planes = 1, .bytesPerLine = 4},
+                                  Concat({0xC4, 3}, PaletteBlock())),
+         {3, 252, 1, 255}, {0, 255, 0, 255}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Loaded loaded = Load(c.file);
+        ASSERT_TRUE(loaded.image) << loaded.info.error;
+        ASSERT_EQ(loaded.image->height, 3000);
+        EXPECT_EQ(GetPixel(*loaded.image, 0, 0), c.firstPixel);
+        for (int y : {2000, 2999})
+            for (int x = 0; x < loaded.image->width; ++x) EXPECT_EQ(GetPixel(*loaded.image, x, y), c.zeroPixel);
+    }
+}
+
 TEST(PcxLoadTest, SurvivesRandomBytesBehindValidHeaders) {
     std::mt19937 random(99);
     const uint8_t planes[] = {1, 3, 4};
