@@ -14,6 +14,7 @@
 #include "app/open_flow.h"
 #include "app/prefs.h"
 #include "app/session_state.h"
+#include "platform/cairo_image_gtk.h"
 #include "platform/file_io.h"
 #include "platform/ui_gtk.h"
 
@@ -75,23 +76,10 @@ public:
     }
 
     void ShowPreview(const Image& composed) override {
+        cairo_surface_t* surface = ImageToCairoSurface(composed);
+        if (!surface) return;  // out of memory: the canvas keeps what it shows
         if (w_.surface) cairo_surface_destroy(w_.surface);
-        w_.surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, composed.width, composed.height);
-        if (cairo_surface_status(w_.surface) != CAIRO_STATUS_SUCCESS) {
-            cairo_surface_destroy(w_.surface);
-            w_.surface = nullptr;
-            return;
-        }
-        cairo_surface_flush(w_.surface);
-        uint8_t* data = cairo_image_surface_get_data(w_.surface);
-        const int stride = cairo_image_surface_get_stride(w_.surface);
-        for (int y = 0; y < composed.height; ++y) {
-            const uint8_t* s = composed.row(y);
-            uint32_t* d = reinterpret_cast<uint32_t*>(data + std::size_t(y) * stride);
-            for (int x = 0; x < composed.width; ++x, s += 4)
-                d[x] = 0xFF000000u | uint32_t(s[0]) << 16 | uint32_t(s[1]) << 8 | s[2];
-        }
-        cairo_surface_mark_dirty(w_.surface);
+        w_.surface = surface;
         gtk_widget_set_size_request(w_.canvas, composed.width, composed.height);
         gtk_widget_queue_draw(w_.canvas);
     }

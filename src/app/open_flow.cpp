@@ -1,6 +1,7 @@
 #include "app/open_flow.h"
 
 #include "app/archive_path.h"
+#include "app/histogram_hook.h"
 #include "app/history_commands.h"
 #include "app/image_loading.h"
 #include "app/preview.h"
@@ -58,7 +59,7 @@ void OpenDocument(AppState& app, const std::string& path, bool reload) {
     SetStatusDescription(app, std::to_string(info.width) + " x " + std::to_string(info.height) + "  " +
                                   DescribeLoadedImage(info));
     RefreshPreview(app);
-    if (app.windows) app.windows->RefreshHistogram(app);
+    RefreshHistogram(app);
     StartHistory(app);
     UpdateTitle(app);
 }
