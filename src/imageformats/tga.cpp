@@ -208,13 +208,21 @@ public:
         }
     }
 
-    /// Writes one RGBA value count times (same contract as Convert).
+    /// Writes one RGBA value count times (same contract as Convert). Whole rows after the first
+    /// are copies of it: a long run, or the rest of an image whose data ended early, costs
+    /// little more than its memory.
     void Repeat(uint32_t rgba, std::size_t count) {
         alphaSeen_ |= uint8_t(rgba >> 24);
+        const uint8_t* filledRow = nullptr;
         while (count > 0) {
             const std::size_t n = std::min(count, std::size_t(image_.width - col_));
             uint8_t* dst = Destination();
-            for (std::size_t i = 0; i < n; ++i) StorePixel(dst + i * 4, rgba);
+            if (filledRow && n == std::size_t(image_.width)) {
+                std::memcpy(dst, filledRow, image_.pitch());
+            } else {
+                for (std::size_t i = 0; i < n; ++i) StorePixel(dst + i * 4, rgba);
+                if (n == std::size_t(image_.width)) filledRow = dst;
+            }
             Advance(n);
             count -= n;
         }
