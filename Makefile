@@ -6,7 +6,7 @@ ASAN_DIR    ?= build-asan
 JOBS        ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build build-asan run test check test-asan bench fuzz clean
+.PHONY: all deps build build-asan run test check test-asan bench fuzz fuzz-smoke clean
 
 all: build
 
@@ -41,7 +41,7 @@ test-asan: build-asan
 test: check fuzz-smoke test-asan
 
 fuzz-smoke:
-	@if [ -x scripts/fuzz ]; then ./scripts/fuzz $${FUZZ_SMOKE_SECONDS:-20}; fi
+	@if [ -x scripts/fuzz ]; then ./scripts/fuzz $${FUZZ_SMOKE_SECONDS:-15}; fi
 
 fuzz: deps
 	./scripts/fuzz $${FUZZ_SECONDS:-300}
