@@ -18,6 +18,19 @@ GtkMessageType MessageTypeOf(BoxKind kind) {
     return GTK_MESSAGE_OTHER;
 }
 
+const char* IconNameOf(BoxKind kind) {
+    switch (kind) {
+        case BoxKind::Information: return "dialog-information";
+        case BoxKind::Error: return "dialog-error";
+        case BoxKind::Warning:
+        case BoxKind::WarningYesNo:
+        case BoxKind::YesNoCancel: return "dialog-warning";
+        case BoxKind::Plain:
+        case BoxKind::YesNo: break;
+    }
+    return nullptr;
+}
+
 std::vector<std::string> SplitPatterns(const std::string& patterns) {
     std::vector<std::string> out;
     std::stringstream in(patterns);
@@ -106,6 +119,14 @@ Answer GtkUi::Message(BoxKind kind, const std::string& caption, const std::strin
         gtk_dialog_add_button(GTK_DIALOG(dialog), "_No", GTK_RESPONSE_NO);
         if (kind == BoxKind::YesNoCancel) gtk_dialog_add_button(GTK_DIALOG(dialog), "_Cancel", GTK_RESPONSE_CANCEL);
         gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_YES);
+    }
+    if (const char* icon = IconNameOf(kind)) {
+        // GTK 3 message dialogs no longer draw their type's icon; the boxes of this program have one.
+        GtkWidget* image = gtk_image_new_from_icon_name(icon, GTK_ICON_SIZE_DIALOG);
+        G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+        gtk_message_dialog_set_image(GTK_MESSAGE_DIALOG(dialog), image);
+        G_GNUC_END_IGNORE_DEPRECATIONS
+        gtk_widget_show(image);
     }
     gtk_window_set_title(GTK_WINDOW(dialog), caption.c_str());
     const int response = gtk_dialog_run(GTK_DIALOG(dialog));

@@ -52,8 +52,8 @@ void WhenMessageShows(std::vector<std::string>& seen) {
         if (!box) return G_SOURCE_CONTINUE;
         gchar* text = nullptr;
         g_object_get(box, "text", &text, nullptr);
-        auto& seen = *static_cast<std::vector<std::string>*>(data);
-        seen.push_back(std::string(gtk_window_get_title(GTK_WINDOW(box))) + ": " + (text ? text : ""));
+        auto& shown = *static_cast<std::vector<std::string>*>(data);
+        shown.push_back(std::string(gtk_window_get_title(GTK_WINDOW(box))) + ": " + (text ? text : ""));
         g_free(text);
         gtk_dialog_response(GTK_DIALOG(box), GTK_RESPONSE_OK);
         return G_SOURCE_REMOVE;
