@@ -7,6 +7,7 @@
 #include "app/help.h"
 #include "app/prefs_window.h"
 #include "app/preview.h"
+#include "batch/batch_window.h"
 #include "imageformats/dds_options_window.h"
 #include "platform/ui_gtk.h"
 #include "texformats/gro_browser_window.h"
@@ -43,6 +44,9 @@ public:
         });
     }
     void ShowAbout() override { ::ShowAbout(parent_); }
+    void RunBatch(AppState& app) override {
+        ::RunBatchWindow({parent_, app.doc.lastOpenFolder, app.prefsFile, app.hdr, nullptr});
+    }
     void ShowHelp() override {
         GtkUi ui(parent_);
         ::ShowHelp(ui, ExecutableFolder(), kFallbackHelpFile);

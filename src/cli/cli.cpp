@@ -21,6 +21,10 @@ const Command kCommands[] = {
      "Print size and format of each file as the status bar shows it.", RunInfoCommand},
     {"convert", "convert [OPTIONS] INPUT OUTPUT", "Load INPUT, apply edits in order, write OUTPUT.",
      RunConvertCommand},
+    {"batch",
+     "batch --to EXT (--out DIR | --next-to-source) [--from EXT] [--force] [--no-fit-1024] "
+     "[--collisions number|first] [--quiet] INPUT...",
+     "Convert files, folders and .gro archives into one output format.", RunBatchCommand},
 };
 
 void PrintUsage(FILE* out) {

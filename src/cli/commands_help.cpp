@@ -23,5 +23,21 @@ void PrintCommandHelp(const std::string& command) {
             "Edits, applied in the order given:\n"
             "  --resize WxH              resample to WIDTH x HEIGHT\n"
             "  --fit-ss1                 resize to the size Serious Sam 1 accepts\n");
+    } else if (command == "batch") {
+        std::printf(
+            "\nINPUTs are files, folders (searched with their subfolders) and .gro archives (all their\n"
+            ".tex members). The summary is printed at the end; failed files also go to standard error.\n\n"
+            "Options:\n"
+            "  --to EXT                  output format: tga, png, pcx, bmp, tif, jpg, dds, tex, hdr\n"
+            "  --out DIR                 write into DIR\n"
+            "  --next-to-source          write next to each source file (archive members: beside the archive)\n"
+            "  --from EXT                keep only files of this format when searching folders\n"
+            "                            (default: every readable format)\n"
+            "  --force                   replace existing output files\n"
+            "  --no-fit-1024             fail .tex output larger than 1024 pixels instead of resizing it\n"
+            "  --collisions number|first when inputs share an output name: add _2, _3, ... or keep the first\n"
+            "  --quiet                   no progress on standard error\n"
+            "  --exposure EV             HDR exposure in stops (default 0)\n"
+            "  --tone clip|filmic        HDR tone curve (default clip)\n");
     }
 }

@@ -1,6 +1,4 @@
 // End-to-end runs of the built glimmerkit-cli on small files made in the test.
-#include <sys/wait.h>
-
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -9,6 +7,7 @@
 #include "imageformats/general_decoder.h"
 #include "imageformats/external_tools.h"
 #include "imageformats/library_writers.h"
+#include "cli/cli_runner.h"
 #include "test_support.h"
 #include "texformats/ss1_tex_writer.h"
 #include "texformats/zip_builder.h"
@@ -19,30 +18,9 @@ using testing_support::ReadBytes;
 using testing_support::TempDir;
 using testing_support::WriteBytes;
 
-struct CliRun {
-    int status = -1;
-    std::string out, err;
-};
-
-std::string Quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-CliRun RunCli(const std::string& args, const TempDir& dir) {
-    const std::string errFile = dir.file("stderr.txt");
-    const std::string command = std::string(GLIMMER_CLI_PATH) + " " + args + " 2>" + Quote(errFile);
-    CliRun run;
-    FILE* pipe = popen(command.c_str(), "r");
-    char buffer[4096];
-    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.out.append(buffer, n);
-    const int raw = pclose(pipe);
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    const auto err = ReadBytes(errFile);
-    run.err.assign(err.begin(), err.end());
-    return run;
-}
+using testing_support::CliRun;
+using testing_support::Quote;
+using testing_support::RunCli;
 
 TEST(CliTest, HelpVersionAndUsageErrors) {
     TempDir dir;
