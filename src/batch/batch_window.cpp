@@ -12,6 +12,7 @@
 #include "batch/batch_prefs.h"
 #include "batch/batch_preview.h"
 #include "batch/batch_run.h"
+#include "platform/cairo_image_gtk.h"
 #include "platform/file_io.h"
 #include "platform/modal_dialog_gtk.h"
 #include "platform/ui_gtk.h"
@@ -117,18 +118,7 @@ void UpdateBatchControls(BatchWindow& w) {
 void SetPreview(BatchWindow& w, const std::optional<Image>& image) {
     if (w.preview) cairo_surface_destroy(w.preview);
     w.preview = nullptr;
-    if (image) {
-        w.preview = cairo_image_surface_create(CAIRO_FORMAT_RGB24, image->width, image->height);
-        cairo_surface_flush(w.preview);
-        unsigned char* data = cairo_image_surface_get_data(w.preview);
-        const int stride = cairo_image_surface_get_stride(w.preview);
-        for (int y = 0; y < image->height; ++y) {
-            const uint8_t* src = image->row(y);
-            auto* dst = reinterpret_cast<uint32_t*>(data + std::ptrdiff_t(y) * stride);
-            for (int x = 0; x < image->width; ++x, src += 4) dst[x] = uint32_t(src[0]) << 16 | uint32_t(src[1]) << 8 | src[2];
-        }
-        cairo_surface_mark_dirty(w.preview);
-    }
+    if (image) w.preview = ImageToCairoSurface(*image);
     gtk_widget_queue_draw(w.canvas);
 }
 
