@@ -408,7 +408,7 @@ gboolean OnDrawCanvas(GtkWidget*, cairo_t* cr, gpointer data) {
 void KeepToRequestedWidth(GtkWidget* widget) {
     static GtkCssProvider* css = [] {
         GtkCssProvider* provider = gtk_css_provider_new();
-        gtk_css_provider_load_from_data(provider, "button { padding-left: 4px; padding-right: 4px; }", -1, nullptr);
+        gtk_css_provider_load_from_data(provider, "button { padding-left: 2px; padding-right: 2px; }", -1, nullptr);
         return provider;
     }();
     gtk_style_context_add_provider(gtk_widget_get_style_context(widget), GTK_STYLE_PROVIDER(css),

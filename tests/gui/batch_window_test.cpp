@@ -14,6 +14,7 @@
 #include "platform/file_io.h"
 #include "platform/scripted_ui.h"
 #include "test_support.h"
+#include "texformats/zip_builder.h"
 
 using namespace gtk_test_support;
 
@@ -152,4 +153,44 @@ TEST_F(BatchWindowTest, FillConvertStopAndRememberTheChoices) {
     const BatchChoices stored = ReadBatchChoices(prefs, folder);
     EXPECT_EQ(stored.sourceIndex, 0);
     EXPECT_TRUE(stored.useSourceFolder);
+}
+
+TEST_F(BatchWindowTest, ArchiveMembersTurnTheSourceFolderBoxOff) {
+    testing_support::TempDir dir;
+    const std::string archive = dir.file("T.gro");
+    testing_support::WriteBytes(archive, testing_support::BuildZip({{"Tex/a.tex", "x"}, {"Tex/b.tex", "y"}}));
+    const std::string prefs = dir.file("prefs.ini");
+    ScriptedUi ui;
+    ui.ExpectOpenDialog({{archive}, 0});
+
+    struct BoxState {
+        bool ticked, sensitive, folderButton;
+        bool operator==(const BoxState&) const = default;
+    };
+    std::vector<BoxState> states;
+    std::vector<std::string> texts;
+    WhenWindowShows("Batch conversion", [&](GtkWidget* window) {
+        GtkWidget* box = FindByAccessibleName(window, "Use source folder as output folder", GTK_TYPE_CHECK_BUTTON);
+        GtkWidget* folder = FindByAccessibleName(window, "Output folder...", GTK_TYPE_BUTTON);
+        const auto state = [&] {
+            if (box && folder)
+                states.push_back({bool(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(box))),
+                                  bool(gtk_widget_get_sensitive(box)), bool(gtk_widget_get_sensitive(folder))});
+        };
+        state();
+        Click(window, "Add all from .gro...");
+        texts.push_back(LabelByDescription(window, "Status"));
+        texts.push_back(LabelByDescription(window, "Output folder"));
+        state();
+        Click(window, "Remove all");
+        state();
+        Click(window, "Close");
+    });
+    RunBatchWindow({nullptr, dir.path().string(), prefs, {}, &ui});
+
+    EXPECT_TRUE(ui.unexpected.empty());
+    EXPECT_EQ(texts, (std::vector<std::string>{"2 texture(s) added from T.gro", "(no folder chosen)"}));
+    EXPECT_EQ(states, (std::vector<BoxState>{{true, true, false}, {false, false, true}, {false, true, true}}));
+    std::string folder;
+    EXPECT_FALSE(ReadBatchChoices(prefs, folder).useSourceFolder);
 }
