@@ -8,6 +8,8 @@
 #include "app/open_flow.h"
 #include "app/preview.h"
 #include "app/save_flow.h"
+#include "tools/channels.h"
+#include "tools/normal_maps.h"
 #include "tools/resize.h"
 
 namespace {
@@ -82,7 +84,8 @@ bool DispatchCommand(AppState& app, int id) {
             if (windows) windows->ShowAbout();
             break;
         default:
-            // The channel (17-23) and normal-map (24-28) commands arrive with their tools.
+            if (id >= kCmdChannelFirst && id <= kCmdChannelLast) ChannelCommand(app, id);
+            else if (id >= kCmdNormalFirst && id <= kCmdNormalLast) NormalMapCommand(app, id);
             break;
     }
     return false;

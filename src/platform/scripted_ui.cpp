@@ -32,7 +32,7 @@ bool ScriptedUi::Take(Kind kind, Step& step, const std::string& what) {
 }
 
 Answer ScriptedUi::Message(BoxKind kind, const std::string& caption, const std::string& text) {
-    shown.push_back({Kind::Message, kind, caption, text, {}});
+    shown.push_back({Kind::Message, kind, caption, text, {}, {}});
     Step step;
     if (!Take(Kind::Message, step, "message: " + text)) {
         return kind == BoxKind::YesNoCancel ? Answer::Cancel
@@ -43,29 +43,29 @@ Answer ScriptedUi::Message(BoxKind kind, const std::string& caption, const std::
 }
 
 std::optional<std::string> ScriptedUi::InputBox(const std::string& caption, const std::string& prompt,
-                                                const std::string&) {
-    shown.push_back({Kind::Input, BoxKind::Plain, caption, prompt, {}});
+                                                const std::string& initial) {
+    shown.push_back({Kind::Input, BoxKind::Plain, caption, prompt, {}, initial});
     Step step;
     if (!Take(Kind::Input, step, "input: " + prompt)) return std::nullopt;
     return step.text;
 }
 
 FileDialogResult ScriptedUi::OpenFileDialog(const FileDialogRequest& request) {
-    shown.push_back({Kind::OpenDialog, BoxKind::Plain, request.title, request.proposedName, request});
+    shown.push_back({Kind::OpenDialog, BoxKind::Plain, request.title, request.proposedName, request, {}});
     Step step;
     if (!Take(Kind::OpenDialog, step, "open dialog: " + request.title)) return {};
     return step.dialog;
 }
 
 FileDialogResult ScriptedUi::SaveFileDialog(const FileDialogRequest& request) {
-    shown.push_back({Kind::SaveDialog, BoxKind::Plain, request.title, request.proposedName, request});
+    shown.push_back({Kind::SaveDialog, BoxKind::Plain, request.title, request.proposedName, request, {}});
     Step step;
     if (!Take(Kind::SaveDialog, step, "save dialog: " + request.title)) return {};
     return step.dialog;
 }
 
 std::optional<std::string> ScriptedUi::FolderDialog(const std::string& title, const std::string& folder) {
-    shown.push_back({Kind::FolderDialog, BoxKind::Plain, title, folder, {}});
+    shown.push_back({Kind::FolderDialog, BoxKind::Plain, title, folder, {}, {}});
     Step step;
     if (!Take(Kind::FolderDialog, step, "folder dialog: " + title)) return std::nullopt;
     return step.text;

@@ -22,6 +22,7 @@ public:
         std::string caption;           // message caption or dialog title
         std::string text;              // message text, input prompt or proposed name
         FileDialogRequest request;     // for file dialogs
+        std::string initial;           // input boxes: the preset answer
     };
 
     // Script the next answers, in order.
