@@ -21,6 +21,15 @@ void PrintCommandHelp(const std::string& command) {
             "  --exposure EV             HDR exposure in stops (default 0)\n"
             "  --tone clip|filmic        HDR tone curve (default clip)\n"
             "Edits, applied in the order given:\n"
+            "  --flip-green              normal map: flip green (DirectX <-> OpenGL)\n"
+            "  --flip-red                normal map: flip red\n"
+            "  --rebuild-z               normal map: rebuild blue (Z) from red and green\n"
+            "  --normalize               normal map: scale every vector to length 1\n"
+            "  --height-to-normal S      normal map from the brightness as height, strength S > 0\n"
+            "  --extract red|green|blue|alpha  the channel as grayscale\n"
+            "  --remove-alpha            make fully opaque\n"
+            "  --invert-alpha            alpha := 255 - alpha\n"
+            "  --alpha-from MASK         alpha from MASK's brightness (white = opaque)\n"
             "  --resize WxH              resample to WIDTH x HEIGHT\n"
             "  --fit-ss1                 resize to the size Serious Sam 1 accepts\n");
     } else if (command == "batch") {

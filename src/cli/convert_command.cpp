@@ -1,4 +1,5 @@
 // glimmerkit-cli convert: load, apply edits in command-line order, write.
+#include <cmath>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -6,6 +7,7 @@
 
 #include "app/app_state.h"
 #include "app/archive_path.h"
+#include "app/history_commands.h"
 #include "app/image_checks.h"
 #include "app/image_loading.h"
 #include "batch/batch_output.h"
@@ -13,6 +15,8 @@
 #include "cli/commands.h"
 #include "imageformats/dds.h"
 #include "platform/file_io.h"
+#include "tools/channels.h"
+#include "tools/normal_maps.h"
 #include "tools/resize.h"
 
 namespace {
@@ -23,7 +27,7 @@ struct ConvertSettings {
     bool mips = true;
     bool force = false;
     bool fit1024 = false;
-    std::vector<std::function<bool(AppState&, std::string&)>> edits;
+    std::vector<std::function<bool(AppState&, std::string&)>> edits;  // in command-line order
     std::string input, output;
 };
 
@@ -65,6 +69,74 @@ bool ResizeEdit(AppState& app, int width, int height, std::string& error) {
     return true;
 }
 
+using Edit = std::function<bool(AppState&, std::string&)>;
+
+// An edit that commits through CommitEdit, whose only failure is running out of memory.
+Edit CommittingEdit(std::function<bool(AppState&)> commit) {
+    return [commit = std::move(commit)](AppState& app, std::string& error) {
+        if (commit(app)) return true;
+        error = kNotEnoughMemoryMessage;
+        return false;
+    };
+}
+
+std::optional<int> ParseChannel(const std::string& text) {
+    if (text == "red") return kCmdExtractRed;
+    if (text == "green") return kCmdExtractGreen;
+    if (text == "blue") return kCmdExtractBlue;
+    if (text == "alpha") return kCmdExtractAlpha;
+    return std::nullopt;
+}
+
+bool AlphaFromEdit(AppState& app, const std::string& maskPath, std::string& error) {
+    std::string loaderError;
+    switch (LoadAlphaFromFile(app, maskPath, loaderError)) {
+        case AlphaLoad::Done: return true;
+        case AlphaLoad::MaskNotLoaded: error = DisplayName(maskPath) + " could not be loaded: " + loaderError; break;
+        case AlphaLoad::NoMemory: error = kNotEnoughMemoryMessage; break;
+    }
+    return false;
+}
+
+// The channel and normal-map edits; false when a is none of them. usage is set when its
+// argument is missing or wrong.
+bool ParseToolEdit(const std::string& a, const std::function<bool(std::string&)>& value,
+                   std::vector<Edit>& edits, int& usage) {
+    static const std::pair<const char*, int> kTransforms[] = {
+        {"--flip-green", kFlipGreen}, {"--flip-red", kFlipRed}, {"--rebuild-z", kRebuildZ}, {"--normalize", kNormalize}};
+    for (const auto& [option, mode] : kTransforms) {
+        if (a != option) continue;
+        edits.push_back(CommittingEdit([mode](AppState& app) { return ApplyNormalMapTransform(app, mode); }));
+        return true;
+    }
+    std::string v;
+    if (a == "--remove-alpha" || a == "--invert-alpha") {
+        const int id = a == "--remove-alpha" ? kCmdRemoveAlpha : kCmdInvertAlpha;
+        edits.push_back(CommittingEdit([id](AppState& app) { return ApplyChannelEdit(app, id); }));
+    } else if (a == "--extract") {
+        if (!value(v) || !ParseChannel(v)) {
+            usage = UsageError("convert", "--extract needs red, green, blue or alpha");
+        } else {
+            const int id = *ParseChannel(v);
+            edits.push_back(CommittingEdit([id](AppState& app) { return ApplyChannelEdit(app, id); }));
+        }
+    } else if (a == "--height-to-normal") {
+        const auto strength = value(v) ? ParseReal(v) : std::nullopt;
+        if (!strength || !std::isfinite(*strength) || *strength <= 0.0) {
+            usage = UsageError("convert", "--height-to-normal needs a number larger than 0");
+        } else {
+            const double s = *strength;
+            edits.push_back(CommittingEdit([s](AppState& app) { return ApplyHeightToNormalMap(app, s); }));
+        }
+    } else if (a == "--alpha-from") {
+        if (!value(v)) usage = UsageError("convert", "--alpha-from needs a MASK path");
+        else edits.push_back([v](AppState& app, std::string& error) { return AlphaFromEdit(app, v, error); });
+    } else {
+        return false;
+    }
+    return true;
+}
+
 // Returns -1 when parsing went through, else the exit code of the usage error.
 int ParseConvertArgs(const std::vector<std::string>& args, ConvertSettings& s) {
     std::vector<std::string> positional;
@@ -76,7 +148,10 @@ int ParseConvertArgs(const std::vector<std::string>& args, ConvertSettings& s) {
             return true;
         };
         std::string v;
-        if (a == "--force") s.force = true;
+        int usage = -1;
+        if (ParseToolEdit(a, value, s.edits, usage)) {
+            if (usage >= 0) return usage;
+        } else if (a == "--force") s.force = true;
         else if (a == "--fit-1024") s.fit1024 = true;
         else if (a == "--no-mips") s.mips = false;
         else if (a == "--dds") {
