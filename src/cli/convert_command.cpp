@@ -215,6 +215,9 @@ int RunConvertCommand(const std::vector<std::string>& args) {
 
     AppState app;
     app.hdr = s.hdr;
+    // Edits commit as the GUI's do, each recording an undo step with a full copy of the image;
+    // nothing is ever undone here, so keep as few steps as the history allows.
+    app.history.limit = 1;
     LoadInfo info;
     app.doc.image = LoadDocumentImage(s.input, info, s.hdr);
     if (!app.doc.image) {
