@@ -53,9 +53,10 @@ std::string PreviewStatusText(const std::string& note, int zoom) {
 namespace {
 
 void DrawPreview(AppState& app, const Image& image) {
+    if (!app.view) return;  // headless (the command line): nothing to draw on
     const int zoom = PreviewZoom(image.width, image.height);
     auto composed = ComposePreview(image, zoom, app.prefs.background);
-    if (!composed || !app.view) return;  // out of memory: the canvas keeps what it shows
+    if (!composed) return;  // out of memory: the canvas keeps what it shows
     app.view->ShowPreview(*composed);
     app.view->SetStatusField(2, PreviewStatusText(app.doc.info.note, zoom));
 }
