@@ -174,6 +174,7 @@ bool DecodeJpegInto(std::span<const uint8_t> bytes, std::optional<DecodedImage>&
 
 constexpr std::size_t kBmpFileHeaderBytes = 14;
 constexpr std::size_t kBmpPixelOffsetAt = 10;  // 32-bit offset of the pixel data in the file
+constexpr std::size_t kBmpInfoSizeAt = 14;     // 32-bit size of the info header that follows
 
 std::optional<DecodedImage> DecodeWithPixbuf(std::span<const uint8_t> bytes) {
     GdkPixbufLoader* loader = gdk_pixbuf_loader_new();
@@ -230,9 +231,11 @@ std::optional<DecodedImage> DecodeWithLibraries(std::span<const uint8_t> bytes) 
         return DecodedImage{std::move(*image), bits};
     }
     if (StartsWith(bytes, "BM", 2)) {
-        // The pixel data must start inside the file; the library would otherwise set aside
-        // memory for everything up to the offset a damaged header claims (up to 4 GiB).
-        if (bytes.size() < kBmpFileHeaderBytes || Le32(bytes.data() + kBmpPixelOffsetAt) >= bytes.size())
+        // The info header and the pixel data must start inside the file: the library would
+        // otherwise set aside memory for the header size or the pixel offset that a damaged
+        // file claims (up to 4 GiB each).
+        if (bytes.size() < kBmpFileHeaderBytes + 4 || Le32(bytes.data() + kBmpPixelOffsetAt) >= bytes.size() ||
+            Le32(bytes.data() + kBmpInfoSizeAt) > bytes.size() - kBmpFileHeaderBytes)
             return std::nullopt;
         return DecodeWithPixbuf(bytes);
     }

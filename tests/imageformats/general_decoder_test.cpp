@@ -5,7 +5,9 @@
 
 #include <vector>
 
+#include "app/image_loading.h"
 #include "imageformats/library_writers.h"
+#include "test_support.h"
 
 namespace {
 
@@ -56,7 +58,7 @@ TEST(GeneralDecoder, JpegsWhoseDataCannotHoldTheirSizeAreDamaged) {
     EXPECT_EQ(loaded->image.height, 256);
 }
 
-TEST(GeneralDecoder, BmpsWhosePixelDataStartsPastTheEndAreDamaged) {
+TEST(GeneralDecoder, BmpsWhoseHeadersPointPastTheEndAreDamaged) {
     const auto bmp = EncodeBmp(*CreateImage(6, 4, 24, {10, 20, 30, 255}));
     ASSERT_TRUE(bmp);
     std::vector<uint8_t> bytes(bmp->begin(), bmp->end());
@@ -67,6 +69,28 @@ TEST(GeneralDecoder, BmpsWhosePixelDataStartsPastTheEndAreDamaged) {
         for (int i = 0; i < 4; ++i) damaged[10 + i] = uint8_t(offset >> (8 * i));
         EXPECT_FALSE(DecodeWithLibraries(damaged));
     }
+    // Found by fuzzing: an info header size of 0xE0FFD8FF, which the library reallocated its
+    // buffer to before noticing the file ends after 110 bytes.
+    const std::vector<uint8_t> hugeInfoHeader = {
+        0x42, 0x4D, 0x66, 0x00, 0x00, 0x00, 0x00, 0x00, 0x04, 0x00, 0x36, 0x00,
+        0x00, 0x00, 0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x10, 0x4A, 0x46, 0x13, 0x0A,
+        0x0A, 0x28, 0x13, 0xE0, 0x28, 0x00, 0x00, 0x00, 0x42, 0x4D, 0x66, 0x00,
+        0x03, 0x00, 0x00, 0x00, 0x3E, 0x00, 0x10, 0x1A, 0x28, 0x28, 0x28, 0x28,
+        0xFF, 0xC0, 0x00, 0x11, 0x08, 0x00, 0x09, 0x00, 0x11, 0x03, 0x01, 0x22,
+        0x00, 0x02, 0x11, 0x01, 0x03, 0x9C, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0x00,
+        0x18, 0x00, 0x00, 0x00, 0x00, 0x00, 0x04, 0x00, 0x32, 0x00, 0x00, 0x00,
+        0x05, 0x00, 0x00, 0x00, 0x28, 0x00, 0x00, 0x00, 0x03, 0xFF, 0x00, 0x00,
+        0x69, 0x63, 0x72, 0x47, 0x0D, 0xE0, 0x00, 0x10, 0x4A, 0x46, 0x49, 0x46,
+        0x21, 0x31,
+    };
+    EXPECT_FALSE(DecodeWithLibraries(hugeInfoHeader));
+    // The open flow reports it as damaged.
+    testing_support::TempDir dir;
+    const std::string path = dir.file("fuzzed.bmp");
+    testing_support::WriteBytes(path, hugeInfoHeader);
+    LoadInfo info;
+    EXPECT_FALSE(OpenImageFile(path, info, {}));
+    EXPECT_EQ(info.error, "This image format is not supported, or the file is damaged.");
 }
 
 TEST(GeneralDecoder, PngsWhoseDataCannotHoldTheirSizeAreDamaged) {
