@@ -176,6 +176,25 @@ constexpr std::size_t kBmpFileHeaderBytes = 14;
 constexpr std::size_t kBmpPixelOffsetAt = 10;  // 32-bit offset of the pixel data in the file
 constexpr std::size_t kBmpInfoSizeAt = 14;     // 32-bit size of the info header that follows
 
+/// False for an uncompressed BMP (with the common 40-byte or longer info header) whose file
+/// ends before the rows its header claims: a damaged size must not make the library allocate
+/// and convert hundreds of megapixels. Run-length encoded files cannot be judged this way.
+bool BmpHoldsItsRows(std::span<const uint8_t> bytes) {
+    constexpr std::size_t kWidthAt = 18, kHeightAt = 22, kBitsAt = 28, kCompressionAt = 30;
+    constexpr uint32_t kUncompressed = 0, kBitFields = 3;
+    if (Le32(bytes.data() + kBmpInfoSizeAt) < 40 || bytes.size() < kCompressionAt + 4) return true;
+    const uint32_t compression = Le32(bytes.data() + kCompressionAt);
+    if (compression != kUncompressed && compression != kBitFields) return true;
+    const int64_t width = LeS32(bytes.data() + kWidthAt);
+    const int64_t height = LeS32(bytes.data() + kHeightAt);
+    const uint64_t bits = Le16(bytes.data() + kBitsAt);
+    const uint64_t rowBytes = (uint64_t(width < 0 ? -width : width) * bits + 31) / 32 * 4;
+    const uint64_t offset = Le32(bytes.data() + kBmpPixelOffsetAt);  // below the file size (checked first)
+    if (rowBytes == 0) return true;
+    return uint64_t(height < 0 ? -height : height) <= (bytes.size() - offset) / rowBytes;
+}
+
+
 std::optional<DecodedImage> DecodeWithPixbuf(std::span<const uint8_t> bytes) {
     GdkPixbufLoader* loader = gdk_pixbuf_loader_new();
     GError* error = nullptr;
@@ -235,7 +254,7 @@ std::optional<DecodedImage> DecodeWithLibraries(std::span<const uint8_t> bytes) 
         // otherwise set aside memory for the header size or the pixel offset that a damaged
         // file claims (up to 4 GiB each).
         if (bytes.size() < kBmpFileHeaderBytes + 4 || Le32(bytes.data() + kBmpPixelOffsetAt) >= bytes.size() ||
-            Le32(bytes.data() + kBmpInfoSizeAt) > bytes.size() - kBmpFileHeaderBytes)
+            Le32(bytes.data() + kBmpInfoSizeAt) > bytes.size() - kBmpFileHeaderBytes || !BmpHoldsItsRows(bytes))
             return std::nullopt;
         return DecodeWithPixbuf(bytes);
     }

@@ -84,6 +84,13 @@ TEST(GeneralDecoder, BmpsWhoseHeadersPointPastTheEndAreDamaged) {
         0x21, 0x31,
     };
     EXPECT_FALSE(DecodeWithLibraries(hugeInfoHeader));
+    // An uncompressed file that ends before the rows its header claims (a damaged height of
+    // 30000 on a 6 x 4 image, or the data cut short).
+    std::vector<uint8_t> tall = bytes;
+    tall[22] = 30000 & 0xFF;
+    tall[23] = 30000 >> 8;
+    EXPECT_FALSE(DecodeWithLibraries(tall));
+    EXPECT_FALSE(DecodeWithLibraries(std::vector<uint8_t>(bytes.begin(), bytes.end() - 10)));
     // The open flow reports it as damaged.
     testing_support::TempDir dir;
     const std::string path = dir.file("fuzzed.bmp");
